@@ -1,4 +1,16 @@
 target_sources(omniset_core PRIVATE
     app/language.cpp
+    app/messages.cpp
+    app/settings_store.cpp
+    link/profile_codec.cpp
+    link/profile_transfer.cpp
+    link/serial_channel.cpp
+    platform/clock.cpp
+    platform/cursor.cpp
+    platform/ini_file.cpp
     platform/locale.cpp
+    platform/message_box.cpp
+    platform/paths.cpp
+    platform/process.cpp
+    platform/serial_device.cpp
 )

@@ -1,0 +1,108 @@
+#include "serial_channel.h"
+
+#include "adapter_commands.h"
+#include "app/messages.h"
+#include "platform/clock.h"
+
+#include <memory>
+
+namespace omniset {
+
+std::uint32_t ScanRate = 115200;
+std::uint32_t RememberedRate = 115200;
+
+namespace {
+
+std::unique_ptr<platform::SerialDevice> g_channel;
+
+constexpr int kOpenSettleMs = 300;
+constexpr LineSettings kOpenSettings{115200, 8, platform::ParityNone, platform::OneStopBit};
+
+} // namespace
+
+bool SerialOpen(int port) {
+    if (port < 1 || port > 4) port = 4;
+    if (g_channel) SerialClose();
+    g_channel = platform::openSerialDevice(port);
+    if (!g_channel) return false;
+    SerialConfigure(kOpenSettings);
+    if (!g_channel) return false; // the default settings were refused
+    g_channel->setDtr(true);
+    SerialWrite(kx220::kWakeUp);
+    BusyWait(kOpenSettleMs);
+    return true;
+}
+
+bool SerialConfigure(const LineSettings& settings) {
+    if (!g_channel) return false;
+    switch (g_channel->configure(settings)) {
+    case platform::ConfigureResult::Ok: return true;
+    case platform::ConfigureResult::StateUnreadable: return false;
+    case platform::ConfigureResult::StateRefused:
+        // The port is closed and the channel forgets it: nothing can use a dead handle.
+        g_channel->close();
+        g_channel.reset();
+        return false;
+    }
+    return false;
+}
+
+bool SerialClose() {
+    if (!g_channel) return false;
+    g_channel->setDtr(false);
+    g_channel->purge();
+    bool closed = g_channel->close();
+    g_channel.reset();
+    return closed;
+}
+
+void SerialPurge() {
+    if (g_channel) g_channel->purge();
+}
+
+bool SerialWrite(const char* data, int count) {
+    if (!g_channel || count <= 0) return false;
+    return g_channel->write(data, count);
+}
+
+bool SerialWrite(std::string_view data) {
+    return SerialWrite(data.data(), static_cast<int>(data.size()));
+}
+
+int SerialRead(char* buffer, int limit) {
+    int n = g_channel ? g_channel->read(buffer, limit) : -1;
+    if (n < 0) {
+        appBox("串口接收错误!", "Receive Error!");
+        return 0;
+    }
+    return n;
+}
+
+std::string SerialReadText(int limit) {
+    std::string text(static_cast<std::size_t>(limit > 0 ? limit : 0), '\0');
+    text.resize(static_cast<std::size_t>(SerialRead(text.data(), limit)));
+    return text;
+}
+
+bool SerialIsOpen() { return g_channel != nullptr; }
+
+void PumpedWait(int ms) {
+    const std::uint64_t end = platform::tickCount() + static_cast<std::uint64_t>(ms > 0 ? ms : 0);
+    // Stop once the tick count is greater than start + ms.
+    while (platform::tickCount() <= end) platform::waitForEvents(end + 1);
+}
+
+void BusyWait(int ms) {
+    const std::uint64_t end = platform::tickCount() + static_cast<std::uint64_t>(ms > 0 ? ms : 0);
+    while (platform::tickCount() <= end) platform::sleepMs(end + 1 - platform::tickCount());
+}
+
+int LineDelay(int n) {
+    std::uint64_t rate = ScanRate ? ScanRate : 1;
+    auto d = static_cast<int>(static_cast<std::uint64_t>(n > 0 ? n : 0) * 15000 / rate + 5);
+    if (RememberedRate == 2400) d += 1000;
+    if (RememberedRate == 600) d += 6000;
+    return d;
+}
+
+} // namespace omniset

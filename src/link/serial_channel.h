@@ -1,0 +1,47 @@
+// serial_channel.h - SerialChannel, the one open port to the adapter, and its waits.
+//
+//   SerialOpen(port)          open COM1..COM4 (any other number: COM4), 115200 8N1, DTR up,
+//                             send "at\r", wait 300 ms; true when open
+//   SerialConfigure(s)        apply line settings; a refused setting closes the port and
+//                             leaves the channel closed
+//   SerialClose()             drop DTR, purge, close; true when a port was closed
+//   SerialPurge()             discard what waits in both directions
+//   SerialWrite(data, n)      true only when all n bytes (n > 0) were written
+//   SerialRead(buf, limit)    bytes read (limit reached, 1 s after the last byte, or
+//                             1 s + limit ms in all); a failed read shows "Receive Error!"
+//   SerialIsOpen()            whether the channel holds a port
+//   PumpedWait(ms)            wait until the tick count passes start + ms, dispatching events
+//   BusyWait(ms)              the same without dispatching
+//   LineDelay(n)              ms given to n characters: n * 15000 / ScanRate + 5, plus 1000
+//                             when RememberedRate is 2400, plus 6000 when it is 600
+#pragma once
+
+#include "platform/serial_device.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace omniset {
+
+using platform::LineSettings;
+
+extern std::uint32_t ScanRate;       // rate of the detection entry being tried
+extern std::uint32_t RememberedRate; // rate detection read from the settings file
+
+bool SerialOpen(int port);
+bool SerialConfigure(const LineSettings& settings);
+bool SerialClose();
+void SerialPurge();
+bool SerialWrite(const char* data, int count);
+bool SerialWrite(std::string_view data);
+int SerialRead(char* buffer, int limit);
+// SerialRead into a string (the bytes read, nothing else).
+std::string SerialReadText(int limit);
+bool SerialIsOpen();
+
+void PumpedWait(int ms);
+void BusyWait(int ms);
+int LineDelay(int n);
+
+} // namespace omniset

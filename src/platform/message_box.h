@@ -1,0 +1,34 @@
+// message_box.h - modal message boxes as a replaceable service.
+//
+//   showMessageBox(request)    shows the box and waits for the answer
+//   setMessageBoxHandler(fn)   replace the boxes (tests answer them from a script);
+//                              an empty function restores the real boxes
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace omniset::platform {
+
+enum class BoxButtons { Ok, OkCancel };
+enum class BoxIcon { None, Information, Warning, Question };
+enum class BoxAnswer { Ok, Cancel };
+
+struct BoxRequest {
+    QWidget* owner = nullptr; // nullptr: an application-level box
+    QString caption;
+    QString text;
+    BoxButtons buttons = BoxButtons::Ok;
+    BoxIcon icon = BoxIcon::None;
+    bool cancelIsDefault = false; // Return presses Cancel instead of OK
+};
+
+using MessageBoxHandler = std::function<BoxAnswer(const BoxRequest&)>;
+
+BoxAnswer showMessageBox(const BoxRequest& request);
+void setMessageBoxHandler(MessageBoxHandler handler);
+
+} // namespace omniset::platform

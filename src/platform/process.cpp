@@ -1,0 +1,28 @@
+#include "process.h"
+
+#include "serial_device.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace omniset::platform {
+
+namespace {
+std::function<void(int)>& hook() {
+    static std::function<void(int)> fn;
+    return fn;
+}
+} // namespace
+
+void endProcess(int code) {
+    if (hook()) return hook()(code);
+    // End at once, as the program's fatal paths require: no window is closed and no
+    // destructor of a live window runs. Ports are released so their locks go with us.
+    releaseAllSerialDevices();
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+void setExitHook(std::function<void(int)> fn) { hook() = std::move(fn); }
+
+} // namespace omniset::platform

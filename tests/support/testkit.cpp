@@ -1,0 +1,182 @@
+#include "testkit.h"
+
+#include "platform/process.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace omniset::test {
+
+// ---- VirtualClock ----
+
+VirtualClock::VirtualClock() { platform::setClock(this); }
+VirtualClock::~VirtualClock() { platform::setClock(nullptr); }
+
+void VirtualClock::advanceTo(std::uint64_t when) {
+    while (!scheduled_.empty() && scheduled_.begin()->first <= when) {
+        auto it = scheduled_.begin();
+        now_ = std::max(now_, it->first);
+        auto action = std::move(it->second);
+        scheduled_.erase(it);
+        action();
+    }
+    now_ = std::max(now_, when);
+}
+
+void VirtualClock::sleepMs(std::uint64_t ms) { advanceTo(now_ + ms); }
+
+void VirtualClock::waitForEvents(std::uint64_t deadline) {
+    dispatchPendingEvents();
+    auto until = deadline;
+    if (!scheduled_.empty()) until = std::min(until, scheduled_.begin()->first);
+    advanceTo(std::max(until, now_));
+}
+
+void VirtualClock::dispatchPendingEvents() {
+    ++dispatches;
+    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+void VirtualClock::at(std::uint64_t when, std::function<void()> action) {
+    scheduled_.emplace(when, std::move(action));
+}
+
+// ---- ScriptedBoxes ----
+
+ScriptedBoxes::ScriptedBoxes() {
+    platform::setMessageBoxHandler([this](const platform::BoxRequest& r) {
+        shown.push_back(r);
+        if (onShow) onShow(r);
+        if (answers_.empty()) return platform::BoxAnswer::Ok;
+        auto a = answers_.front();
+        answers_.pop_front();
+        return a;
+    });
+}
+
+ScriptedBoxes::~ScriptedBoxes() { platform::setMessageBoxHandler({}); }
+
+QStringList ScriptedBoxes::texts() const {
+    QStringList out;
+    for (const auto& r : shown) out << r.text;
+    return out;
+}
+
+// ---- ExitRecorder ----
+
+ExitRecorder::ExitRecorder() {
+    platform::setExitHook([this](int c) {
+        if (!code) code = c;
+        if (onExit) onExit(c);
+    });
+}
+
+ExitRecorder::~ExitRecorder() { platform::setExitHook({}); }
+
+// ---- FakeAdapter and its device ----
+
+void FakeAdapter::send(std::string_view bytes, std::uint64_t firstArrival) {
+    auto t = firstArrival;
+    if (!incoming.empty()) t = std::max(t, incoming.back().first + byteTimeMs);
+    for (char c : bytes) {
+        incoming.emplace_back(t, c);
+        t += byteTimeMs;
+    }
+}
+
+std::string FakeAdapter::allWritten() const {
+    std::string all;
+    for (const auto& w : writes) all += w;
+    return all;
+}
+
+namespace {
+
+class FakeDevice final : public platform::SerialDevice {
+  public:
+    explicit FakeDevice(std::shared_ptr<FakeAdapter> a) : a_(std::move(a)) {
+        a_->open = true;
+        ++a_->opens;
+    }
+    ~FakeDevice() override { close(); }
+
+    platform::ConfigureResult configure(const platform::LineSettings& s) override {
+        a_->configurations.push_back(s);
+        if (a_->refuseSettings) return platform::ConfigureResult::StateRefused;
+        a_->settings = s;
+        return platform::ConfigureResult::Ok;
+    }
+    bool setDtr(bool on) override {
+        a_->dtr = on;
+        return true;
+    }
+    bool write(const char* data, int count) override {
+        if (a_->failWrites || count <= 0) return false;
+        std::string_view chunk(data, static_cast<std::size_t>(count));
+        a_->writes.emplace_back(chunk);
+        if (a_->respond) {
+            auto reply = a_->respond(chunk, a_->settings);
+            a_->send(reply, platform::tickCount() + a_->replyDelayMs);
+        }
+        return true;
+    }
+    int read(char* buffer, int limit) override;
+    void purge() override {
+        ++a_->purges;
+        auto now = platform::tickCount();
+        while (!a_->incoming.empty() && a_->incoming.front().first <= now)
+            a_->incoming.pop_front();
+    }
+    bool close() override {
+        bool was = a_->open;
+        a_->open = false;
+        return was;
+    }
+
+  private:
+    std::shared_ptr<FakeAdapter> a_;
+};
+
+// The time-outs of a real port, on the program's clock.
+int FakeDevice::read(char* buffer, int limit) {
+    if (a_->failReads) return -1;
+    const auto start = platform::tickCount();
+    const auto totalDeadline = start + platform::kReadTotalConstantMs + limit;
+    auto deadline = totalDeadline;
+    int got = 0;
+    while (got < limit) {
+        if (a_->incoming.empty() || a_->incoming.front().first > deadline) {
+            platform::sleepMs(deadline - platform::tickCount());
+            break;
+        }
+        auto [when, c] = a_->incoming.front();
+        if (when > platform::tickCount()) platform::sleepMs(when - platform::tickCount());
+        a_->incoming.pop_front();
+        buffer[got++] = c;
+        deadline = std::min(totalDeadline, platform::tickCount() + platform::kReadIntervalMs);
+    }
+    return got;
+}
+
+} // namespace
+
+FakePorts::FakePorts() {
+    platform::setSerialOpener([this](int port) -> std::unique_ptr<platform::SerialDevice> {
+        openAttempts.push_back(port);
+        auto it = adapters.find(port);
+        if (it == adapters.end() || it->second->open) return nullptr;
+        return std::make_unique<FakeDevice>(it->second);
+    });
+}
+
+FakePorts::~FakePorts() { platform::setSerialOpener({}); }
+
+FakeAdapter& FakePorts::on(int port) {
+    auto& a = adapters[port];
+    if (!a) a = std::make_shared<FakeAdapter>();
+    return *a;
+}
+
+} // namespace omniset::test
