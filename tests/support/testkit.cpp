@@ -116,6 +116,7 @@ class FakeDevice final : public platform::SerialDevice {
         if (a_->failWrites || count <= 0) return false;
         std::string_view chunk(data, static_cast<std::size_t>(count));
         a_->writes.emplace_back(chunk);
+        a_->writeTimes.push_back(platform::tickCount());
         if (a_->respond) {
             auto reply = a_->respond(chunk, a_->settings);
             a_->send(reply, platform::tickCount() + a_->replyDelayMs);

@@ -76,6 +76,7 @@ struct FakeAdapter {
 
     // What happened on the port.
     std::vector<std::string> writes;
+    std::vector<std::uint64_t> writeTimes; // tick count of each write
     std::vector<platform::LineSettings> configurations;
     platform::LineSettings settings;
     bool dtr = false;
