@@ -157,3 +157,21 @@ TEST(SerialChannel, ARefusedSettingClosesTheChannel) {
     EXPECT_FALSE(ports.on(3).open);
     EXPECT_FALSE(SerialWrite("at\r")) << "nothing can use the closed port";
 }
+
+TEST(SerialChannel, AFailedReadIsReportedAndReadsAsNothing) {
+    test::VirtualClock clock;
+    test::FakePorts ports;
+    test::ScriptedBoxes boxes;
+    ports.on(2);
+    ASSERT_TRUE(SerialOpen(2));
+    ports.adapters[2]->failReads = true;
+    char buf[8];
+    EXPECT_EQ(SerialRead(buf, 8), 0);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Receive Error!");
+    // A silent line is no failure: no box.
+    ports.adapters[2]->failReads = false;
+    EXPECT_EQ(SerialRead(buf, 8), 0);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    SerialClose();
+}
