@@ -2,6 +2,7 @@ target_sources(omniset_core PRIVATE
     app/language.cpp
     app/messages.cpp
     app/settings_store.cpp
+    link/detection.cpp
     link/profile_codec.cpp
     link/profile_transfer.cpp
     link/serial_channel.cpp

@@ -104,7 +104,7 @@ class FakeDevice final : public platform::SerialDevice {
 
     platform::ConfigureResult configure(const platform::LineSettings& s) override {
         a_->configurations.push_back(s);
-        if (a_->refuseSettings) return platform::ConfigureResult::StateRefused;
+        if (a_->refuseSettings || (a_->refuseIf && a_->refuseIf(s))) return platform::ConfigureResult::StateRefused;
         a_->settings = s;
         return platform::ConfigureResult::Ok;
     }

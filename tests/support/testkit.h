@@ -86,6 +86,7 @@ struct FakeAdapter {
 
     // Faults.
     bool refuseSettings = false; // configure() reports the state as refused
+    std::function<bool(const platform::LineSettings&)> refuseIf; // ... for these settings
     bool failWrites = false;
     bool failReads = false;
 

@@ -1,0 +1,169 @@
+#include "detection.h"
+
+#include "adapter_commands.h"
+#include "app/language.h"
+#include "app/messages.h"
+#include "app/settings_store.h"
+#include "platform/process.h"
+#include "serial_channel.h"
+
+#include <QString>
+
+namespace omniset {
+
+bool QuickTry = true;
+bool RememberedFirst = true;
+
+namespace {
+
+platform::LineSettings entrySettings(int index) {
+    const int perRate = 2 * kParityCount;
+    platform::LineSettings s;
+    s.baudRate = kRateTable[static_cast<std::size_t>(index / perRate)];
+    s.dataBits = kDataTable[static_cast<std::size_t>((index % perRate) / kParityCount)];
+    s.parity = index % kParityCount;
+    s.stopBits = platform::OneStopBit;
+    return s;
+}
+
+int storedPort() {
+    int port = GetSettingInt(settings::AsyncSection, settings::ComNo, 1);
+    // Numbers outside 1..4 open COM4; name the port that is really tried.
+    return (port >= 1 && port <= 4) ? port : 4;
+}
+
+void longFailureBox() {
+    appBox("Omniset搜索不到Brantis KX220! 请检查以下几项：\n\n"
+           "- 1. KX220是否上电，并且和计算机COM口正确连接。\n"
+           "- 2. 与KX220相连的计算机COM口是否被其它应用程序 \n"
+           "      (如：超级终端等)占用。\n"
+           "- 3. KX220是否正在进行数据呼叫(或通信)。\n"
+           "- 4. 如果TXD灯常亮，KX220的串口工作在同步方式下，\n"
+           "     请将DIP1置为ON，重新上电，再试一次。",
+           "Omniset Can't find Brantis KX220! Please check and\n"
+           " ensure the following items:\n\n"
+           "- 1: The power of KX220 has been turned on and KX220\n"
+           "     has been correctly connected to the COM port of \n"
+           "     your computer correctly.\n"
+           "- 2: The COM port of computer has not been used by other\n"
+           "     applications(such as Hyperterminal,etc).\n"
+           "- 3: There is no data call or communication in KX220.\n"
+           "- 4: If the DTE port of KX220 woks in synchronous mode, \n"
+           "     please shut off the power,set DIP1 to ON, and then retry.");
+}
+
+} // namespace
+
+StoredLine rememberedSettings(const platform::LineSettings& entry) {
+    StoredLine out{entry, 115200};
+    int rate = GetSettingInt(settings::AsyncSection, settings::BaudRate, 115200);
+    if (rate >= 0 && rate < static_cast<int>(kStoredRates.size()))
+        out.rate = kStoredRates[static_cast<std::size_t>(rate)];
+    out.settings.baudRate = out.rate;
+    switch (GetSettingInt(settings::AsyncSection, settings::DataBits, 8)) {
+    case 0: out.settings.dataBits = 7; break;
+    case 1: out.settings.dataBits = 8; break;
+    default: break;
+    }
+    switch (GetSettingInt(settings::AsyncSection, settings::Parity, 0)) {
+    case 0: out.settings.parity = platform::ParityOdd; break;
+    case 1: out.settings.parity = platform::ParityEven; break;
+    case 2: out.settings.parity = platform::ParityNone; break;
+    default: break;
+    }
+    out.settings.stopBits = GetSettingInt(settings::AsyncSection, settings::StopBits, 0) == 1
+                                ? platform::TwoStopBits
+                                : platform::OneStopBit;
+    return out;
+}
+
+DetectionScan::Try DetectionScan::tryEntry(DetectionView& view,
+                                           const platform::LineSettings& settings) {
+    if (!SerialConfigure(settings)) {
+        ownedBoxText(view.boxOwner(),
+                     LanguageMode == 1
+                         ? QStringLiteral("Can't set COM%1, please check!").arg(currentPort_)
+                         : QString::fromUtf8("串口%1无法设置，请检查串口%1!").arg(currentPort_));
+        return Try::Refused;
+    }
+    SerialPurge();
+    if (!SerialWrite(kx220::kIdentify)) {
+        ownedBoxText(view.boxOwner(),
+                     LanguageMode == 1
+                         ? QStringLiteral("Send error in COM%1, please check!").arg(currentPort_)
+                         : QString::fromUtf8("串口%1发送错误，请检查串口%1!").arg(currentPort_));
+        return Try::SendFailed;
+    }
+    PumpedWait(LineDelay(10));
+    if (stopped_) return Try::Silent;
+    auto reply = SerialReadText(kx220::kIdentifyReplyLimit);
+    reply = reply.substr(0, reply.find('\0'));
+    return reply.find(kx220::kFamilyName) != std::string::npos ? Try::Answered : Try::Silent;
+}
+
+ScanResult DetectionScan::run(DetectionView& view) {
+    view.setProgress(0);
+    int p = 1;
+    while (p <= 4 && !stopped_) {
+        int resume = p;
+        currentPort_ = QuickTry ? kQuickTryPort : RememberedFirst ? storedPort() : p;
+        view.showPort(currentPort_);
+        if (!SerialOpen(currentPort_)) {
+            if (QuickTry || RememberedFirst) {
+                (QuickTry ? QuickTry : RememberedFirst) = false;
+                p = 1;
+            } else {
+                view.setProgress(p * kEntriesPerPort);
+                ++p;
+            }
+            continue;
+        }
+        bool restart = false;
+        for (int index = 0; index < kEntriesPerPort && !stopped_; ++index) {
+            auto settings = entrySettings(index);
+            ScanRate = settings.baudRate;
+            if (QuickTry) {
+                settings.baudRate = 115200;
+            } else if (RememberedFirst) {
+                auto stored = rememberedSettings(settings);
+                settings = stored.settings;
+                RememberedRate = stored.rate;
+                RememberedFirst = false;
+                p = resume;
+                --index; // the remembered try does not use up the table entry
+            }
+            auto result = tryEntry(view, settings);
+            if (result == Try::Refused) return ScanResult::SettingsRefused;
+            if (result == Try::SendFailed) {
+                platform::endProcess(0);
+                return ScanResult::Ended;
+            }
+            if (result == Try::Answered) {
+                SerialPurge();
+                PutSettingInt(settings::AsyncSection, settings::ComNo, currentPort_);
+                return ScanResult::Found;
+            }
+            if (QuickTry) {
+                QuickTry = false;
+                SerialClose();
+                restart = true;
+                break;
+            }
+            view.stepProgress();
+        }
+        if (stopped_) break;
+        if (restart) {
+            p = 1;
+            continue;
+        }
+        SerialPurge();
+        SerialClose();
+        ++p;
+    }
+    if (stopped_) return ScanResult::Ended;
+    longFailureBox();
+    platform::endProcess(0);
+    return ScanResult::Ended;
+}
+
+} // namespace omniset

@@ -1,0 +1,75 @@
+// detection.h - the scan of COM1..COM4 for the adapter.
+//
+//   DetectionScan::run(view)   tries ports and line settings in the fixed order until the
+//                              adapter answers the identification query; on success the
+//                              channel stays open under the settings that worked and the
+//                              port is stored as "iComNo"
+//   DetectionScan::stop()      makes a running scan give up at its next step (the Stop
+//                              button, which also ends the process)
+//   rememberedSettings(...)    the line settings stored by the data port advanced dialog
+//   kRateTable etc.            the order in which settings are tried
+#pragma once
+
+#include "platform/serial_device.h"
+
+#include <array>
+#include <cstdint>
+
+class QWidget;
+
+namespace omniset {
+
+inline constexpr std::array<std::uint32_t, 9> kRateTable{115200, 9600, 57600, 38400, 19200,
+                                                         4800,   2400, 1200,  600};
+inline constexpr std::array<int, 2> kDataTable{8, 7};
+inline constexpr int kParityCount = 5; // none, odd, even, mark, space
+inline constexpr int kEntriesPerPort = 9 * 2 * kParityCount;
+inline constexpr int kProgressRange = 4 * kEntriesPerPort;
+inline constexpr int kQuickTryPort = 2;
+
+// The rates of the stored baud-rate index 0..8 (ascending, unlike kRateTable).
+inline constexpr std::array<std::uint32_t, 9> kStoredRates{600,   1200,  2400,  4800, 9600,
+                                                           19200, 38400, 57600, 115200};
+
+struct StoredLine {
+    platform::LineSettings settings;
+    std::uint32_t rate;
+};
+// Maps the stored indexes over the table entry's own settings.
+StoredLine rememberedSettings(const platform::LineSettings& entry);
+
+// What the scan shows while it runs.
+class DetectionView {
+  public:
+    virtual ~DetectionView() = default;
+    virtual void showPort(int port) = 0;      // "Detecting COM%d"
+    virtual void setProgress(int position) = 0;
+    virtual void stepProgress() = 0;
+    virtual QWidget* boxOwner() = 0;          // the dialog that owns the scan's boxes
+};
+
+enum class ScanResult {
+    Found,           // channel open, "iComNo" written
+    SettingsRefused, // a box said so; the dialog waits for Stop
+    Ended,           // the process was ended (send error, nothing found) or stopped
+};
+
+class DetectionScan {
+  public:
+    ScanResult run(DetectionView& view);
+    void stop() { stopped_ = true; }
+    int currentPort() const { return currentPort_; }
+
+  private:
+    enum class Try { Answered, Silent, Refused, SendFailed };
+    Try tryEntry(DetectionView& view, const platform::LineSettings& settings);
+
+    int currentPort_ = 1;
+    bool stopped_ = false;
+};
+
+// Process-wide flags of the scan: set at start, each cleared once and never set again.
+extern bool QuickTry;
+extern bool RememberedFirst;
+
+} // namespace omniset
