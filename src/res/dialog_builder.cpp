@@ -47,6 +47,19 @@ QWidget* makeLabel(QWidget* parent, const Control& c) {
     return l;
 }
 
+// A frame drawn as Windows draws it: the top line runs through the middle of the title,
+// so that the template positions (made for that look) keep their spacing.
+QWidget* makeGroupBox(QWidget* parent, const Control& c) {
+    auto* g = new QGroupBox(QString::fromUtf8(c.text), parent);
+    const int half = g->fontMetrics().height() / 2;
+    g->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); margin-top: %1px; }"
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+        " left: 6px; padding: 0px 2px; background-color: palette(window); }")
+                         .arg(half));
+    return g;
+}
+
 QWidget* makeEdit(QWidget* parent, const Control& c) {
     auto* e = new QLineEdit(parent);
     e->setReadOnly(c.style & ReadOnly);
@@ -91,7 +104,7 @@ QWidget* makeWidget(QWidget* parent, const Control& c, const QRect& px) {
     switch (c.kind) {
     case Kind::StaticText:
     case Kind::StaticValue: return makeLabel(parent, c);
-    case Kind::GroupBox: return new QGroupBox(text, parent);
+    case Kind::GroupBox: return makeGroupBox(parent, c);
     case Kind::PushButton:
     case Kind::DefPushButton: return makeButton(parent, c);
     case Kind::CheckBox: return new QCheckBox(text, parent);

@@ -8,18 +8,34 @@ namespace omniset::res {
 
 namespace {
 
-const QColor kLink(0x2e, 0x9b, 0x4f);
+const QColor kCable(0x3a, 0x3f, 0x47);
 const QColor kOutline(0x1a, 0x35, 0x56);
 const QColor kJackRim(0x9d, 0xbb, 0xd9);
 
-void paintLinkArcs(QPainter& p) {
-    p.setPen(QPen(kLink, 3.5, Qt::SolidLine, Qt::RoundCap));
+// The serial cable from the line jack up to a D-sub plug.
+void paintCable(QPainter& p) {
+    QPainterPath cable;
+    cable.moveTo(47, 40);
+    cable.cubicTo(47, 14, 30, 26, 24, 19);
+    p.setPen(QPen(kCable, 3.5, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
-    p.drawArc(QRectF(18, 13, 28, 20), 40 * 16, 100 * 16);
-    p.drawArc(QRectF(9, 5, 46, 34), 45 * 16, 90 * 16);
+    p.drawPath(cable);
+
+    QPainterPath plug;
+    plug.moveTo(11, 5);
+    plug.lineTo(33, 5);
+    plug.lineTo(30, 17);
+    plug.lineTo(14, 17);
+    plug.closeSubpath();
+    p.setPen(QPen(kOutline, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(QColor(0xc9, 0xd3, 0xdd));
+    p.drawPath(plug);
     p.setPen(Qt::NoPen);
-    p.setBrush(kLink);
-    p.drawEllipse(QPointF(32, 24), 3, 3);
+    p.setBrush(kOutline);
+    for (int i = 0; i < 4; ++i)
+        p.drawEllipse(QPointF(16 + 4 * i, 9.5), 1.1, 1.1);
+    for (int i = 0; i < 3; ++i)
+        p.drawEllipse(QPointF(18 + 4 * i, 13), 1.1, 1.1);
 }
 
 void paintBox(QPainter& p) {
@@ -65,7 +81,7 @@ void paintProgramIcon(QPainter& painter, int side) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(side / 64.0, side / 64.0);
-    paintLinkArcs(painter);
+    paintCable(painter);
     paintBox(painter);
     paintPanel(painter);
     painter.restore();

@@ -4,7 +4,7 @@
 //   kIconSizes                        the sizes rendered into the program's resources
 //
 // The art, on a 64 x 64 grid: the adapter box seen from the front, with three status lamps
-// and a line jack, and two link arcs above it. The build renders it to PNG files
+// and a line jack, and the serial cable from the jack to a D-sub plug. The build renders it to PNG files
 // (icon_render.cpp), which are compiled into the program as Qt resources.
 #pragma once
 
