@@ -1,4 +1,5 @@
 target_sources(omniset_core PRIVATE
+    app/app_state.cpp
     app/language.cpp
     app/messages.cpp
     app/settings_store.cpp

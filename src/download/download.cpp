@@ -1,0 +1,7 @@
+#include "download.h"
+
+namespace omniset {
+
+void RunDownload(CXModemSender&) {}
+
+} // namespace omniset

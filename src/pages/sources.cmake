@@ -1,0 +1,2 @@
+target_sources(omniset_ui PRIVATE
+)
