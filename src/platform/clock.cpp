@@ -46,7 +46,16 @@ Clock* g_clock = &g_realClock;
 
 } // namespace
 
+std::function<QDateTime()>& localSource() {
+    static std::function<QDateTime()> fn;
+    return fn;
+}
+
 Clock& clock() { return *g_clock; }
+
+QDateTime localNow() { return localSource() ? localSource()() : QDateTime::currentDateTime(); }
+
+void setLocalTimeSource(std::function<QDateTime()> source) { localSource() = std::move(source); }
 
 void setClock(Clock* c) { g_clock = c ? c : &g_realClock; }
 

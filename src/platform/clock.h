@@ -7,9 +7,14 @@
 //   dispatchPendingEvents()  dispatch the events that wait, without sleeping
 //   Clock / setClock(c)      the clock behind all of these (tests install a virtual one;
 //                            nullptr restores the real clock)
+//   localNow()               the PC's local date and time
+//   setLocalTimeSource(fn)   replace it (tests); an empty function restores the real one
 #pragma once
 
+#include <QDateTime>
+
 #include <cstdint>
+#include <functional>
 
 namespace omniset::platform {
 
@@ -29,5 +34,8 @@ inline std::uint64_t tickCount() { return clock().tickCount(); }
 inline void sleepMs(std::uint64_t ms) { clock().sleepMs(ms); }
 inline void waitForEvents(std::uint64_t deadline) { clock().waitForEvents(deadline); }
 inline void dispatchPendingEvents() { clock().dispatchPendingEvents(); }
+
+QDateTime localNow();
+void setLocalTimeSource(std::function<QDateTime()> source);
 
 } // namespace omniset::platform
