@@ -1,0 +1,67 @@
+#include "detection_dialog.h"
+
+#include "app/messages.h"
+#include "platform/process.h"
+#include "res/dialog_builder.h"
+#include "res/program_icon.h"
+#include "res/templates.h"
+#include "res/window_texts.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimerEvent>
+
+namespace omniset {
+
+namespace {
+constexpr int kTextId = 1056;
+constexpr int kProgressId = 1057;
+constexpr int kTimerPeriodMs = 50;
+} // namespace
+
+CDetectDlg::CDetectDlg(QWidget* parent) : LanguageWindow<QDialog>(parent) {
+    res::buildWindow(this, res::kDetectTemplate);
+    setWindowIcon(res::programIcon());
+    text_ = res::control<QLabel>(this, kTextId);
+    progress_ = res::control<QProgressBar>(this, kProgressId);
+    progress_->setRange(0, kProgressRange);
+    progress_->setValue(0);
+}
+
+void CDetectDlg::refreshTexts() { res::applyTexts(this, res::kDetectTexts); }
+
+void CDetectDlg::showEvent(QShowEvent* e) {
+    LanguageWindow<QDialog>::showEvent(e);
+    if (!timer_ && timerTicks_ == 0) timer_ = startTimer(kTimerPeriodMs);
+}
+
+void CDetectDlg::timerEvent(QTimerEvent* e) {
+    if (e->timerId() != timer_) return LanguageWindow<QDialog>::timerEvent(e);
+    // The scan runs inside the second timer message.
+    if (timerTicks_++ != 1) return;
+    killTimer(timer_);
+    timer_ = -1;
+    found_ = scan_.run(*this) == ScanResult::Found;
+    if (found_) accept();
+}
+
+void CDetectDlg::reject() {
+    ownedBox(this, "停止搜寻Brantis KX220!", "Stop searching Brantis KX220!");
+    scan_.stop(); // a scan waiting below this handler gives up at its next step
+    platform::endProcess(0);
+}
+
+void CDetectDlg::showPort(int port) {
+    text_->setText(res::textFor(res::kDetectPortText).replace(QStringLiteral("%d"),
+                                                              QString::number(port)));
+}
+
+void CDetectDlg::setProgress(int position) { progress_->setValue(position); }
+
+void CDetectDlg::stepProgress() {
+    // Like the platform's progress bar, stepping past the end starts again at the start.
+    int next = progress_->value() + 1;
+    progress_->setValue(next > progress_->maximum() ? progress_->minimum() : next);
+}
+
+} // namespace omniset

@@ -1,0 +1,3 @@
+target_sources(omniset_ui PRIVATE
+    link/detection_dialog.cpp
+)
