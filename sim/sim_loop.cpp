@@ -80,6 +80,7 @@ void SimLoop::writeDue(Micros now) {
     }
     ssize_t n = ::write(port_.fd(), due.data(), due.size());
     if (n > 0) tx_.erase(tx_.begin(), tx_.begin() + n);
+    writeBlocked_ = n < ssize_t(due.size()); // the host is not reading: wait for room
 }
 
 bool SimLoop::readInput(Micros now) {
@@ -98,6 +99,7 @@ void SimLoop::onHangup() {
     hostPresent_ = false;
     rx_.clear();
     tx_.clear();
+    writeBlocked_ = false;
     engine_.hostClosed();
     lastMatch_ = -1;
 }
@@ -105,7 +107,7 @@ void SimLoop::onHangup() {
 Micros SimLoop::wakeTime() const {
     Micros wake = INT64_MAX;
     if (!rx_.empty()) wake = rx_.front().at;
-    if (!tx_.empty()) wake = std::min(wake, tx_.front().at);
+    if (!tx_.empty() && !writeBlocked_) wake = std::min(wake, tx_.front().at);
     Millis deadline = engine_.deadline();
     if (deadline != kNever) wake = std::min(wake, deadline * 1000 + 1000);
     return wake;
@@ -122,7 +124,7 @@ int SimLoop::run(volatile std::sig_atomic_t* stop) {
 
         Micros wake = wakeTime();
         pollfd pfd{port_.fd(), POLLIN, 0};
-        if (!tx_.empty() && tx_.front().at <= now) pfd.events |= POLLOUT;
+        if (writeBlocked_) pfd.events |= POLLOUT;
         Micros wait = wake == INT64_MAX ? kMicrosPerSecond : std::max<Micros>(0, wake - now);
         timespec timeout{time_t(wait / kMicrosPerSecond), long(wait % kMicrosPerSecond) * 1000};
         int ready = ::ppoll(&pfd, 1, &timeout, &unblocked);

@@ -57,6 +57,7 @@ class SimLoop {
     Micros charTime_;
     std::deque<Timed> rx_, tx_;
     Micros rxClock_ = 0, txClock_ = 0;
+    bool writeBlocked_ = false;
     bool hostPresent_ = false;
     bool hostSeen_ = false;
     int lastMatch_ = -1; // for the transcript: -1 unknown, 0 silent, 1 answering
