@@ -1,2 +1,3 @@
 target_sources(omniset_ui PRIVATE
+    pages/general_page.cpp
 )

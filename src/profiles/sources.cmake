@@ -1,2 +1,4 @@
 target_sources(omniset_ui PRIVATE
+    profiles/profile_dialogs.cpp
+    profiles/status_dialogs.cpp
 )
