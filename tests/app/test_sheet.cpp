@@ -1,0 +1,329 @@
+// The main sheet against the simulated adapter's engine on an in-process port.
+#include "app/app_state.h"
+#include "app/language.h"
+#include "app/prop_sheet.h"
+#include "engine_adapter.h"
+#include "link/adapter_commands.h"
+#include "link/profile_codec.h"
+#include "link/profile_transfer.h"
+#include "link/serial_channel.h"
+#include "pages/general_page.h"
+#include "pages/port_pages.h"
+#include "profiles/profile_dialogs.h"
+#include "qtest_main.h"
+#include "res/dialog_builder.h"
+#include "test_env.h"
+#include "ui_script.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include <memory>
+
+using namespace omniset;
+using namespace omniset::test;
+
+namespace {
+
+constexpr int kOk = 1, kExit = 2;
+const platform::LineSettings k8N1{115200, 8, 0, 0};
+
+CPropSheet* activeSheet() { return activeModal<CPropSheet>(); }
+
+} // namespace
+
+class SheetTests : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<VirtualClock> clock;
+    std::unique_ptr<FakePorts> ports;
+    std::unique_ptr<ScriptedBoxes> boxes;
+    std::unique_ptr<ExitRecorder> exits;
+    std::unique_ptr<EngineAdapter> adapter;
+    std::unique_ptr<UiScript> script;
+    int storeNumber = 0;
+
+    // Replies to commands that start with `prefix` are changed by `edit`.
+    void editReplies(std::string prefix, std::function<std::string(std::string)> edit) {
+        auto inner = adapter->fake().respond;
+        adapter->fake().respond = [=](std::string_view w, const platform::LineSettings& s) {
+            auto out = inner(w, s);
+            return std::string_view(w).starts_with(prefix) ? edit(out) : out;
+        };
+    }
+    std::vector<std::string> commandsSent() const { return adapter->fake().writes; }
+    bool sent(std::string_view what) const {
+        for (const auto& w : adapter->fake().writes)
+            if (w == what) return true;
+        return false;
+    }
+    int runSheet() {
+        script->start();
+        CPropSheet sheet(QString::fromUtf8("Velmar Brantis KX220(当前配置)"));
+        return sheet.run();
+    }
+
+    // The adapter on COM1, the port open as detection leaves it.
+    void startAdapter(kx220sim::Faults faults = {}) {
+        kx220sim::EngineSettings s;
+        s.storePath = (scratchRoot() + QStringLiteral("/sheet-%1.store").arg(++storeNumber))
+                          .toStdString();
+        s.faults = faults;
+        adapter = std::make_unique<EngineAdapter>(*ports, 1, k8N1, s, *clock);
+        QVERIFY(SerialOpen(1));
+    }
+
+  private slots:
+    void init() {
+        clock = std::make_unique<VirtualClock>();
+        ports = std::make_unique<FakePorts>();
+        boxes = std::make_unique<ScriptedBoxes>();
+        exits = std::make_unique<ExitRecorder>();
+        endDialogsOnExit(*exits);
+        script = std::make_unique<UiScript>();
+        LanguageMode = 1;
+        ProfileNumber = kCurrentProfile;
+        DownloadActive = 0;
+        AllocateProfile(kShortProfileLength);
+    }
+    void cleanup() {
+        SerialClose();
+        script.reset();
+        adapter.reset();
+        exits.reset();
+        boxes.reset();
+        ports.reset();
+        clock.reset();
+    }
+
+    void buttonsCaptionsAndLanguage() {
+        startAdapter();
+        script->when(activeSheet, [] {
+            auto* s = activeSheet();
+            // Left to right: language, Load, OK, Exit, Save; no Apply.
+            const int order[] = {2003, 2001, kOk, kExit, 2002};
+            int lastX = -1000;
+            for (int id : order) {
+                auto* b = s->button(id);
+                QVERIFY(b && b->isVisible());
+                QVERIFY(b->x() > lastX);
+                QCOMPARE(b->size(), s->button(kOk)->size());
+                lastX = b->x();
+            }
+            QVERIFY(!s->button(12321)->isVisible());
+            QCOMPARE(s->windowTitle(), QStringLiteral("Velmar Brantis KX220(Current Profile)"));
+            QCOMPARE(s->button(2003)->text(), QString::fromUtf8("中文"));
+            QCOMPARE(s->tabs()->tabText(1), QStringLiteral("Telephone port Settings"));
+            QCOMPARE(s->button(kExit)->text(), QStringLiteral("Exit"));
+            s->button(2003)->click();
+            QCOMPARE(LanguageMode, 0);
+            QCoreApplication::processEvents();
+            QCOMPARE(s->windowTitle(), QString::fromUtf8("Velmar Brantis KX220(当前配置)"));
+            QCOMPARE(s->button(2003)->text(), QStringLiteral("English"));
+            QCOMPARE(s->button(2001)->text(), QString::fromUtf8("读取"));
+            QCOMPARE(s->tabs()->tabText(0), QString::fromUtf8("通用信息显示"));
+            s->button(2003)->click();
+            QCoreApplication::processEvents();
+            QCOMPARE(s->button(kOk)->text(), QStringLiteral("Ok"));
+            s->button(kExit)->click();
+        });
+        QCOMPARE(runSheet(), int(QDialog::Rejected));
+        QVERIFY(script->done());
+        QVERIFY2(!SerialIsOpen(), "Exit closes the port");
+        for (const auto& w : commandsSent()) QVERIFY(!std::string_view(w).starts_with("AT&X"));
+        QVERIFY(boxes->shown.empty());
+    }
+
+    void loadReadsTheChosenProfile() {
+        startAdapter();
+        script->when(activeSheet, [] { activeSheet()->button(2001)->click(); });
+        script->when(activeModal<CLoadProfileDlg>, [] {
+            auto* d = activeModal<CLoadProfileDlg>();
+            auto* list = d->findChild<QComboBox*>();
+            QCOMPARE(list->currentIndex(), 0); // the current configuration
+            chooseItem(list, 2); // Profile 1
+            clickButton(d, 1);
+        });
+        script->when([] { return activeSheet() && ProfileNumber == 1; }, [] {
+            auto* s = activeSheet();
+            QCOMPARE(s->windowTitle(), QStringLiteral("Velmar Brantis KX220(Profile 1)"));
+            QCOMPARE(s->tabs()->currentWidget(), static_cast<QWidget*>(s->dataPortPage()));
+            s->button(kExit)->click();
+        });
+        runSheet();
+        QVERIFY(script->done());
+        QVERIFY(sent("AT&Y1\r"));
+    }
+
+    void aFailedLoadChangesNothing() {
+        startAdapter();
+        editReplies("AT&Y0", [](std::string out) {
+            if (out.size() > 20) out.replace(20, 1, out.substr(20, 1) == "0" ? "1" : "0");
+            return out;
+        });
+        ProfileRecord before;
+        script->when(activeSheet, [&] {
+            before = ProfileImage();
+            activeSheet()->button(2001)->click();
+        });
+        script->when(activeModal<CLoadProfileDlg>, [] {
+            auto* d = activeModal<CLoadProfileDlg>();
+            chooseItem(d->findChild<QComboBox*>(), 1); // Profile 0
+            clickButton(d, 1);
+        });
+        script->when([this] { return activeSheet() && sent("AT&Y0\r"); }, [&] {
+            auto* s = activeSheet();
+            QCOMPARE(ProfileNumber, kCurrentProfile);
+            QCOMPARE(s->windowTitle(), QStringLiteral("Velmar Brantis KX220(Current Profile)"));
+            QVERIFY(ProfileImage() == before);
+            QCOMPARE(s->tabs()->currentIndex(), 0);
+            s->button(kExit)->click();
+        });
+        runSheet();
+        QVERIFY(script->done());
+        QVERIFY2(boxes->shown.empty(), "a failed read shows no box");
+    }
+
+    void saveCancelledStillPacksAndSaveWritesTheProfile() {
+        startAdapter();
+        script->when(activeSheet, [] {
+            ProfileImage().setByte(300, static_cast<std::uint8_t>(ProfileImage().byte(300) + 1));
+            activeSheet()->button(2002)->click();
+        });
+        script->when(activeModal<CSaveProfileDlg>, [] { clickButton(activeModal<CSaveProfileDlg>(), 2); });
+        script->when([] { return activeSheet() && !ProfileHexText().empty(); }, [this] {
+            auto* s = activeSheet();
+            QCOMPARE(QString::fromStdString(ProfileHexText()),
+                     QString::fromStdString(encodeProfileHex(ProfileImage())));
+            QCOMPARE(ProfileNumber, kCurrentProfile);
+            QCOMPARE(s->tabs()->currentWidget(), static_cast<QWidget*>(s->telPortPage()));
+            for (const auto& w : commandsSent()) QVERIFY(!std::string_view(w).starts_with("AT&X"));
+            s->button(2002)->click();
+        });
+        script->when(activeModal<CSaveProfileDlg>, [] {
+            auto* d = activeModal<CSaveProfileDlg>();
+            chooseItem(d->findChild<QComboBox*>(), 1); // Profile 1
+            clickButton(d, 1);
+        });
+        script->when([] { return activeSheet() && ProfileNumber == 1; }, [] {
+            QCOMPARE(activeSheet()->windowTitle(),
+                     QStringLiteral("Velmar Brantis KX220(Profile 1)"));
+            activeSheet()->button(kExit)->click();
+        });
+        runSheet();
+        QVERIFY(script->done());
+        QVERIFY(sent("AT&X1\r"));
+        const auto& raw = ProfileImage().raw();
+        QVERIFY(adapter->engine().store().record(1) ==
+                std::vector<std::uint8_t>(raw.begin(), raw.begin() + ProfileLength));
+    }
+
+    void okWithAFailedWriteKeepsTheSheetOpen() {
+        kx220sim::Faults f;
+        f.noWriteAck = true;
+        startAdapter(f);
+        script->when(activeSheet, [] { activeSheet()->button(kOk)->click(); });
+        script->when(activeModal<CCurrentProfileDlg>,
+                     [] { clickButton(activeModal<CCurrentProfileDlg>(), 1); });
+        script->when([this] { return activeSheet() && !boxes->shown.empty(); }, [this] {
+            QCOMPARE(boxes->shown.back().text, QString::fromUtf8("Writing Profile Error！"));
+            QCOMPARE(ProfileNumber, kCurrentProfile);
+            QVERIFY(SerialIsOpen());
+            activeSheet()->button(kExit)->click();
+        });
+        QCOMPARE(runSheet(), int(QDialog::Rejected));
+        QVERIFY(script->done());
+    }
+
+    void okWritesTheCurrentConfigurationAndCloses() {
+        startAdapter();
+        script->when(activeSheet, [] {
+            ProfileImage().setByte(field::FareUnit, 42);
+            activeSheet()->button(kOk)->click();
+        });
+        script->when(activeModal<CCurrentProfileDlg>,
+                     [] { clickButton(activeModal<CCurrentProfileDlg>(), 1); });
+        QCOMPARE(runSheet(), int(QDialog::Accepted));
+        QVERIFY(script->done());
+        QVERIFY(!SerialIsOpen());
+        QCOMPARE(adapter->engine().store().record(kCurrentProfile)[field::FareUnit], 42);
+        QVERIFY(boxes->shown.empty());
+    }
+
+    void theCurrentProfileQuestionCancelledWritesNothing() {
+        startAdapter();
+        // Return at the opening presses OK (the focus is on the tab bar); Escape then
+        // cancels the question, and Escape on the sheet is Exit.
+        script->when(activeSheet, [] {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        script->when(activeModal<CCurrentProfileDlg>, [] {
+            QTest::keyClick(activeModal<CCurrentProfileDlg>(), Qt::Key_Escape);
+        });
+        script->when(activeSheet, [] {
+            QCOMPARE(activeSheet()->CurrentConfirmed, 0);
+            QTest::keyClick(activeSheet(), Qt::Key_Escape);
+        });
+        QCOMPARE(runSheet(), int(QDialog::Rejected));
+        QVERIFY(script->done());
+        for (const auto& w : commandsSent()) QVERIFY(!std::string_view(w).starts_with("AT&X"));
+    }
+
+    void aFailedFirstReadEndsWithExitCodeOne() {
+        kx220sim::Faults f;
+        f.badReadChecksum = true;
+        startAdapter(f);
+        QCOMPARE(runSheet(), int(QDialog::Rejected));
+        QCOMPARE(exits->code, std::optional<int>(1));
+        QCOMPARE(boxes->shown.size(), std::size_t(1));
+        QVERIFY(boxes->shown[0].text.contains(
+            "- 3: There is no data call or communication in KX220. \n- 4: If the DTE"));
+        QVERIFY(!SerialIsOpen());
+    }
+
+    void aRunningDownloadDisablesAllFiveButtons() {
+        startAdapter();
+        script->when(activeSheet, [] {
+            auto* s = activeSheet();
+            DownloadActive = 1;
+            s->repaint();
+            for (int id : {2001, 2002, kOk, 2003, kExit}) QVERIFY(!s->button(id)->isEnabled());
+            DownloadActive = 0;
+            s->repaint();
+            for (int id : {2001, 2002, kOk, 2003, kExit}) QVERIFY(s->button(id)->isEnabled());
+            s->button(kExit)->click();
+        });
+        runSheet();
+        QVERIFY(script->done());
+    }
+
+    void noInputReachesTheSheetWhileItWrites() {
+        startAdapter();
+        // A click on Load while the save waits for its acknowledgement is dropped: no
+        // second exchange starts on the port.
+        bool clicked = false;
+        script->when(activeSheet, [] { activeSheet()->button(2002)->click(); });
+        script->when(activeModal<CSaveProfileDlg>, [this, &clicked] {
+            clock->after(1000, [&clicked] {
+                for (auto* w : QApplication::topLevelWidgets())
+                    if (auto* s = dynamic_cast<CPropSheet*>(w)) {
+                        QTest::mouseClick(s->button(2001), Qt::LeftButton);
+                        clicked = true;
+                    }
+            });
+            clickButton(activeModal<CSaveProfileDlg>(), 1);
+        });
+        script->when([] { return activeSheet() && ProfileNumber == 0; },
+                     [] { activeSheet()->button(kExit)->click(); });
+        runSheet();
+        QVERIFY(script->done());
+        QVERIFY(clicked);
+        for (const auto& w : commandsSent())
+            QVERIFY(!std::string_view(w).starts_with("AT&Y") || w == "AT&Y5\r");
+    }
+};
+
+OMNISET_QTEST_MAIN(SheetTests)
+#include "test_sheet.moc"
