@@ -19,6 +19,7 @@
 #include "res/window_texts.h"
 
 #include <QPushButton>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -146,7 +147,11 @@ void CPropSheet::layOut() {
     const QRect margin = px(kMarginDlu, kMarginDlu, 0, 0);
     tabs_->setFont(res::dialogFont(res::kGeneralTemplate));
     tabs_->move(margin.x(), margin.y());
-    tabs_->resize(tabs_->sizeHint());
+    // Room for the largest page, the tab bar and the pane's frame.
+    QSize page;
+    for (int i = 0; i < tabs_->count(); ++i) page = page.expandedTo(tabs_->widget(i)->size());
+    const int frame = 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, tabs_) + 2;
+    tabs_->resize(page.width() + frame, page.height() + frame + tabs_->tabBar()->sizeHint().height());
     const QRect b = px(0, 0, kButtonWidthDlu, kButtonHeightDlu);
     const int gap = b.width() + px(kButtonSpacingDlu, 0, 0, 0).x();
     const int width = tabs_->width() + 2 * margin.x();
