@@ -9,6 +9,7 @@ target_sources(omniset_core PRIVATE
     link/serial_channel.cpp
     platform/clock.cpp
     platform/cursor.cpp
+    platform/file_dialog.cpp
     platform/ini_file.cpp
     platform/locale.cpp
     platform/message_box.cpp

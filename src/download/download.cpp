@@ -1,7 +1,200 @@
 #include "download.h"
 
+#include "app/app_state.h"
+#include "app/input_guard.h"
+#include "app/language.h"
+#include "app/messages.h"
+#include "download_dlg.h"
+#include "link/adapter_commands.h"
+#include "link/serial_channel.h"
+#include "platform/cursor.h"
+#include "platform/file_dialog.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "profiles/status_dialogs.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QWidget>
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
 namespace omniset {
 
-void RunDownload(CXModemSender&) {}
+namespace {
+
+constexpr char kUpgradeFileName[] = "kx220a20.dl";  // the automatic upgrade's file
+constexpr char kProposedFileName[] = "kx220a20.DL"; // proposed by the open-file dialog
+constexpr char kFileFilter[] = "download files(*.DL)";
+constexpr int kKiloShift = 10; // bytes to whole K
+constexpr int kExitCode = 0;
+
+bool g_preparingOpen = false; // the status window of the device preparation is open
+
+void showEmptyFile() { appBox("下载文件为空!", "The download file is empty!"); }
+
+void showNotice() {
+    appBox("注意：在下载软件时，请不要做任何其它操作！",
+           "NOTICE: Not do anything else when downloading software!", BoxButtons::Ok,
+           BoxIcon::Warning);
+}
+
+bool failAcknowledge() {
+    appBox("下载确认通信错误!", "Communication acknowledge error when downloading!");
+    return false;
+}
+
+void showSuccess() {
+    appBox("给KX220下载主机软件成功!请重启Omniset!",
+           "Download software to KX220 sucessfully! Please restart Omniset!", BoxButtons::Ok,
+           BoxIcon::Information);
+}
+
+// One step of the boot loader dialogue: purge, send, one read of up to 1024 bytes, and
+// the prompt looked for in that reply as text (up to a zero byte), letter case counting.
+bool promptAnswered(std::string_view send, std::string_view prompt) {
+    SerialPurge();
+    SerialWrite(send);
+    std::string reply = SerialReadText(kx220::kPromptReplyLimit);
+    reply.resize(std::min(reply.size(), reply.find('\0')));
+    return reply.find(prompt) != std::string::npos;
+}
+
+// Waits with events dispatched, so that the windows paint, while no window takes input.
+void waitDrawnWithoutInput(int ms) {
+    std::vector<std::unique_ptr<InputGuard>> guards;
+    for (QWidget* w : QApplication::topLevelWidgets()) guards.push_back(std::make_unique<InputGuard>(w));
+    PumpedWait(ms);
+}
+
+// The firmware file of an automatic upgrade, opened and not empty; empty path when the
+// upgrade cannot go on (it then ends without a word).
+QString openUpgradeFile(CXModemSender& sender) {
+    const QString dir = platform::installationDir();
+    if (dir.isEmpty()) return {};
+    const QString path = findUpgradeFile(dir);
+    if (path.isEmpty() || !sender.openFile(path)) return {};
+    if (!QFileInfo(path).lastModified().isValid() || sender.fileSize() == 0) {
+        sender.closeFile();
+        return {};
+    }
+    return path;
+}
+
+// The file the user chooses, opened and not empty; the dialog comes back until one
+// opens or the user cancels (empty path).
+QString openChosenFile(CXModemSender& sender) {
+    for (;;) {
+        const QString path = chooseFirmwareFile(sender.owner());
+        if (path.isEmpty()) return {};
+        if (!sender.openFile(path)) continue;
+        if (sender.fileSize() > 0) return path;
+        sender.closeFile();
+        showEmptyFile();
+    }
+}
+
+CDownloadDlg* openProgressWindow(QWidget* owner, const QString& path, qint64 size) {
+    auto* dlg = new CDownloadDlg(owner);
+    dlg->show();
+    if (owner) {
+        const QRect frame = owner->window()->frameGeometry();
+        dlg->move(frame.center() - dlg->rect().center());
+    }
+    dlg->raise();
+    dlg->activateWindow();
+    dlg->repaint();
+    const auto sizeK = static_cast<int>(std::min<qint64>(size >> kKiloShift,
+                                                         std::numeric_limits<int>::max()));
+    dlg->setFile(path, sizeK);
+    return dlg;
+}
+
+} // namespace
+
+QString findUpgradeFile(const QString& dir) {
+    // Sorted by name so that the choice between files of one time does not depend on the
+    // order the file system lists them in; the later one wins.
+    const QFileInfoList entries = QDir(dir).entryInfoList(QDir::Files, QDir::Name);
+    QString best;
+    QDateTime bestTime;
+    for (const QFileInfo& entry : entries) {
+        if (entry.fileName().compare(QLatin1String(kUpgradeFileName), Qt::CaseInsensitive) != 0)
+            continue;
+        const QDateTime written = entry.lastModified();
+        if (!written.isValid()) return {};
+        if (best.isEmpty() || written >= bestTime) {
+            best = entry.absoluteFilePath();
+            bestTime = written;
+        }
+    }
+    return best;
+}
+
+QString chooseFirmwareFile(QWidget* owner) {
+    const QString initial =
+        QDir(platform::installationDir()).filePath(QLatin1String(kProposedFileName));
+    return platform::getOpenFileName(owner, pickText("打开", "Open"), initial,
+                                     QLatin1String(kFileFilter));
+}
+
+bool PrepareDevice() {
+    showReadingStatus(nullptr);
+    g_preparingOpen = true;
+    if (!promptAnswered(kx220::kDownloadStart, kx220::kDownloadPrompt)) return failAcknowledge();
+    showNotice(); // the boot loader waits meanwhile
+    if (!promptAnswered(kx220::kDownloadYes, kx220::kSpeedPrompt)) return failAcknowledge();
+    if (!promptAnswered(kx220::kDownloadYes, kx220::kWaitingPrompt)) return failAcknowledge();
+    closePreparingStatus();
+    return true;
+}
+
+void closePreparingStatus() {
+    if (!g_preparingOpen) return;
+    g_preparingOpen = false;
+    closeReadingStatus();
+}
+
+void RunDownload(CXModemSender& sender) {
+    // 1-4: the firmware file.
+    QString path;
+    if (AutoUpgrade) {
+        path = openUpgradeFile(sender);
+        if (path.isEmpty()) return;
+        DownloadActive = 1;
+    } else {
+        path = openChosenFile(sender);
+        if (path.isEmpty()) return;
+    }
+    // 5: the boot loader dialogue; a failure leaves the status window to the sender's end.
+    if (!PrepareDevice()) return;
+    // 6: the progress window, 7: the transfer (8, the completion, runs from the sender).
+    CDownloadDlg* dlg = openProgressWindow(sender.owner(), path, sender.fileSize());
+    sender.setView(dlg);
+    sender.Run();
+    sender.setView(nullptr);
+}
+
+void CompleteDownload(CXModemSender& sender) {
+    if (QWidget* owner = sender.owner()) owner->repaint();
+    sender.setView(nullptr);
+    delete downloadWindow();
+    DownloadFinished = 1;
+    showReadingStatus(nullptr); // "Downloading is over, wait... "
+    {
+        platform::WaitCursor wait;
+        waitDrawnWithoutInput(kFinishingWaitMs);
+    }
+    closeReadingStatus();
+    showSuccess();
+    platform::endProcess(kExitCode);
+}
 
 } // namespace omniset

@@ -1,27 +1,39 @@
-// download.h - the firmware download.
+// download.h - the firmware download procedure.
 //
-//   CXModemSender(owner)   the 1K-XModem sender of one download attempt
-//   RunDownload(sender)    the whole download procedure on a fresh sender; returns when the
-//                          download did not happen or failed, ends the program after a
-//                          successful transfer
-//
-// Not built yet: RunDownload returns at once, as a download whose firmware file is not
-// found does.
+//   RunDownload(sender)          the whole procedure on a fresh sender: find and open the
+//                                firmware file, the boot loader dialogue, the progress
+//                                window, the transfer; returns when the download did not
+//                                happen or failed, ends the program after a successful one
+//   findUpgradeFile(dir)         the automatic upgrade's file in dir: the newest (latest
+//                                last-write time) whose name is "kx220a20.dl" in any case;
+//                                empty when there is none
+//   chooseFirmwareFile(owner)    the open-file dialog ("download files(*.DL)", proposing
+//                                kx220a20.DL in the installation folder); empty on Cancel
+//   PrepareDevice()              the boot loader dialogue under the preparing status window;
+//                                false (after its box) when a prompt is missing
+//   CompleteDownload(sender)     after the final ACK: repaint the owner, close the progress
+//                                window, the closing status window for 10 s, the success
+//                                box, exit code 0
+//   closePreparingStatus()       close the preparing status window if it is still open
 #pragma once
+
+#include "xmodem_sender.h"
+
+#include <QString>
 
 class QWidget;
 
 namespace omniset {
 
-class CXModemSender {
-  public:
-    explicit CXModemSender(QWidget* owner) : owner_(owner) {}
-    QWidget* owner() const { return owner_; }
-
-  private:
-    QWidget* owner_;
-};
-
 void RunDownload(CXModemSender& sender);
+
+QString findUpgradeFile(const QString& dir);
+QString chooseFirmwareFile(QWidget* owner);
+bool PrepareDevice();
+void CompleteDownload(CXModemSender& sender);
+void closePreparingStatus();
+
+// The pause after a successful transfer, with the closing status window drawn.
+inline constexpr int kFinishingWaitMs = 10000;
 
 } // namespace omniset

@@ -1,3 +1,5 @@
 target_sources(omniset_ui PRIVATE
     download/download.cpp
+    download/download_dlg.cpp
+    download/xmodem_sender.cpp
 )
