@@ -9,6 +9,7 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimerEvent>
 
 namespace omniset {
@@ -16,6 +17,7 @@ namespace omniset {
 namespace {
 constexpr int kTextId = 1056;
 constexpr int kProgressId = 1057;
+constexpr int kStopId = 2;
 constexpr int kTimerPeriodMs = 50;
 } // namespace
 
@@ -24,6 +26,8 @@ CDetectDlg::CDetectDlg(QWidget* parent) : LanguageWindow<QDialog>(parent) {
     setWindowIcon(res::programIcon());
     text_ = res::control<QLabel>(this, kTextId);
     progress_ = res::control<QProgressBar>(this, kProgressId);
+    connect(res::control<QPushButton>(this, kStopId), &QPushButton::clicked, this,
+            &CDetectDlg::reject);
     progress_->setRange(0, kProgressRange);
     progress_->setValue(0);
 }

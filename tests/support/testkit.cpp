@@ -12,7 +12,11 @@ namespace omniset::test {
 // ---- VirtualClock ----
 
 VirtualClock::VirtualClock() { platform::setClock(this); }
-VirtualClock::~VirtualClock() { platform::setClock(nullptr); }
+// Each double restores the real service only while it is the one installed, so that a
+// new double may be made before the old one goes.
+VirtualClock::~VirtualClock() {
+    if (&platform::clock() == this) platform::setClock(nullptr);
+}
 
 void VirtualClock::advanceTo(std::uint64_t when) {
     while (!scheduled_.empty() && scheduled_.begin()->first <= when) {
@@ -45,7 +49,14 @@ void VirtualClock::at(std::uint64_t when, std::function<void()> action) {
 
 // ---- ScriptedBoxes ----
 
+namespace {
+const void* g_boxes = nullptr;
+const void* g_exits = nullptr;
+const void* g_ports = nullptr;
+} // namespace
+
 ScriptedBoxes::ScriptedBoxes() {
+    g_boxes = this;
     platform::setMessageBoxHandler([this](const platform::BoxRequest& r) {
         shown.push_back(r);
         if (onShow) onShow(r);
@@ -56,7 +67,9 @@ ScriptedBoxes::ScriptedBoxes() {
     });
 }
 
-ScriptedBoxes::~ScriptedBoxes() { platform::setMessageBoxHandler({}); }
+ScriptedBoxes::~ScriptedBoxes() {
+    if (g_boxes == this) platform::setMessageBoxHandler({});
+}
 
 QStringList ScriptedBoxes::texts() const {
     QStringList out;
@@ -67,13 +80,16 @@ QStringList ScriptedBoxes::texts() const {
 // ---- ExitRecorder ----
 
 ExitRecorder::ExitRecorder() {
+    g_exits = this;
     platform::setExitHook([this](int c) {
         if (!code) code = c;
         if (onExit) onExit(c);
     });
 }
 
-ExitRecorder::~ExitRecorder() { platform::setExitHook({}); }
+ExitRecorder::~ExitRecorder() {
+    if (g_exits == this) platform::setExitHook({});
+}
 
 // ---- FakeAdapter and its device ----
 
@@ -164,6 +180,7 @@ int FakeDevice::read(char* buffer, int limit) {
 } // namespace
 
 FakePorts::FakePorts() {
+    g_ports = this;
     platform::setSerialOpener([this](int port) -> std::unique_ptr<platform::SerialDevice> {
         openAttempts.push_back(port);
         auto it = adapters.find(port);
@@ -172,7 +189,9 @@ FakePorts::FakePorts() {
     });
 }
 
-FakePorts::~FakePorts() { platform::setSerialOpener({}); }
+FakePorts::~FakePorts() {
+    if (g_ports == this) platform::setSerialOpener({});
+}
 
 FakeAdapter& FakePorts::on(int port) {
     auto& a = adapters[port];

@@ -66,6 +66,8 @@ class ExitRecorder {
     ~ExitRecorder();
     std::optional<int> code;
     std::function<void(int)> onExit;
+    // Lives as long as the recorder: work it queued checks it before acting.
+    std::shared_ptr<int> alive = std::make_shared<int>(0);
 };
 
 struct FakeAdapter {

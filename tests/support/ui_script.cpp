@@ -53,9 +53,13 @@ void chooseItem(QComboBox* list, int index) {
 }
 
 void endDialogsOnExit(ExitRecorder& exits) {
-    exits.onExit = [](int) {
-        // Queued, so that the handler that ended the process returns first.
-        QTimer::singleShot(0, [] { endAllDialogs(); });
+    std::weak_ptr<int> alive = exits.alive;
+    exits.onExit = [alive](int) {
+        // Queued, so that the handler that ended the process returns first; a test that
+        // is over by then is left alone.
+        QTimer::singleShot(0, [alive] {
+            if (!alive.expired()) endAllDialogs();
+        });
     };
 }
 
