@@ -1,5 +1,6 @@
 // The main sheet against the simulated adapter's engine on an in-process port.
 #include "app/app_state.h"
+#include "app/input_guard.h"
 #include "app/language.h"
 #include "app/prop_sheet.h"
 #include "engine_adapter.h"
@@ -31,6 +32,12 @@ constexpr int kOk = 1, kExit = 2;
 const platform::LineSettings k8N1{115200, 8, 0, 0};
 
 CPropSheet* activeSheet() { return activeModal<CPropSheet>(); }
+
+// The sheet shows `profile` and no exchange runs (the save and load dialogs set
+// ProfileNumber before the exchange starts).
+bool sheetIdleAt(int profile) {
+    return activeSheet() && ProfileNumber == profile && !InputGuard::isGuarded(activeSheet());
+}
 
 } // namespace
 
@@ -146,7 +153,7 @@ class SheetTests : public QObject {
             chooseItem(list, 2); // Profile 1
             clickButton(d, 1);
         });
-        script->when([] { return activeSheet() && ProfileNumber == 1; }, [] {
+        script->when([] { return sheetIdleAt(1); }, [] {
             auto* s = activeSheet();
             QCOMPARE(s->windowTitle(), QStringLiteral("Velmar Brantis KX220(Profile 1)"));
             QCOMPARE(s->tabs()->currentWidget(), static_cast<QWidget*>(s->dataPortPage()));
@@ -207,7 +214,7 @@ class SheetTests : public QObject {
             chooseItem(d->findChild<QComboBox*>(), 1); // Profile 1
             clickButton(d, 1);
         });
-        script->when([] { return activeSheet() && ProfileNumber == 1; }, [] {
+        script->when([] { return sheetIdleAt(1); }, [] {
             QCOMPARE(activeSheet()->windowTitle(),
                      QStringLiteral("Velmar Brantis KX220(Profile 1)"));
             activeSheet()->button(kExit)->click();
@@ -315,7 +322,7 @@ class SheetTests : public QObject {
             });
             clickButton(activeModal<CSaveProfileDlg>(), 1);
         });
-        script->when([] { return activeSheet() && ProfileNumber == 0; },
+        script->when([] { return sheetIdleAt(0); },
                      [] { activeSheet()->button(kExit)->click(); });
         runSheet();
         QVERIFY(script->done());

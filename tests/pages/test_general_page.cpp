@@ -7,6 +7,7 @@
 #include "app/language.h"
 #include "link/serial_channel.h"
 #include "pages/general_page.h"
+#include "platform/file_dialog.h"
 #include "platform/clock.h"
 #include "res/dialog_builder.h"
 #include "res/window_texts.h"
@@ -459,8 +460,21 @@ void GeneralPageTest::downloadRestoresThePage() {
     QWidget sheet;
     QVERIFY(rig.page.initialise(&sheet));
     rig.adapter->writes.clear();
-    rig.button(1205)->click(); // the scripted box answers OK; the download returns at once
+    // The scripted box answers OK; the download asks for a file, which is cancelled.
+    bool asked = false, disabledMeanwhile = false;
+    platform::setOpenFileHandler([&](const platform::OpenFileRequest&) {
+        asked = true;
+        disabledMeanwhile = DownloadActive == 1 && !rig.page.isEnabled() &&
+                            !rig.button(1205)->isEnabled() && !rig.button(1206)->isEnabled() &&
+                            !rig.button(1222)->isEnabled();
+        return QString();
+    });
+    rig.button(1205)->click();
+    platform::setOpenFileHandler({});
+    QVERIFY(asked);
+    QVERIFY(disabledMeanwhile);
     QCOMPARE(rig.boxes.shown.size(), size_t(1));
+    QVERIFY2(rig.adapter->writes.empty(), "a cancelled file choice sends nothing");
     QCOMPARE(DownloadActive, 0);
     QVERIFY(rig.page.isEnabled());
     QVERIFY(rig.buttonsEnabled());

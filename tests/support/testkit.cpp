@@ -163,13 +163,19 @@ int FakeDevice::read(char* buffer, int limit) {
     const auto totalDeadline = start + platform::kReadTotalConstantMs + limit;
     auto deadline = totalDeadline;
     int got = 0;
+    // Sleeps only forward: an action run by the clock may itself have moved time on.
+    auto sleepUntil = [](std::uint64_t t) {
+        if (t > platform::tickCount()) platform::sleepMs(t - platform::tickCount());
+    };
     while (got < limit) {
         if (a_->incoming.empty() || a_->incoming.front().first > deadline) {
-            platform::sleepMs(deadline - platform::tickCount());
+            sleepUntil(deadline);
+            // Bytes that arrived while the clock ran its actions are still in time.
+            if (!a_->incoming.empty() && a_->incoming.front().first <= deadline) continue;
             break;
         }
         auto [when, c] = a_->incoming.front();
-        if (when > platform::tickCount()) platform::sleepMs(when - platform::tickCount());
+        sleepUntil(when);
         a_->incoming.pop_front();
         buffer[got++] = c;
         deadline = std::min(totalDeadline, platform::tickCount() + platform::kReadIntervalMs);
