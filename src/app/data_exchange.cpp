@@ -66,6 +66,12 @@ void DataExchange::text(int id, QString& value, int maxChars) {
     value = t;
 }
 
+void DataExchange::byteText(int id, std::string& value, int maxChars) {
+    QString t = QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size()));
+    text(id, t, maxChars);
+    if (take_ && ok_) value = t.toLatin1().toStdString();
+}
+
 void DataExchange::integer(int id, int& value, int min, int max) {
     if (!ok_) return;
     auto* edit = qobject_cast<QLineEdit*>(find(id));

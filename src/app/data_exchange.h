@@ -3,6 +3,8 @@
 //   DataExchange dx(window, take)   take = controls to members (with validation),
 //                                   otherwise members to controls (notifications blocked)
 //   dx.text(id, value, maxChars)    edit or static text; maxChars > 0 checks the length
+//   dx.byteText(id, bytes, maxChars)   the same for a record text held as bytes, one
+//                                   character per byte (Latin-1)
 //   dx.integer(id, value, min, max) edit holding an integer, checked against the range
 //   dx.check(id, value)             check box: 0 or 1
 //   dx.radio(firstId, index)        radio group: index of the checked button, -1 for none
@@ -13,6 +15,8 @@
 #pragma once
 
 #include <QString>
+
+#include <string>
 
 class QWidget;
 
@@ -26,6 +30,7 @@ class DataExchange {
     bool ok() const { return ok_; }
 
     void text(int id, QString& value, int maxChars = 0);
+    void byteText(int id, std::string& value, int maxChars = 0);
     void integer(int id, int& value, int min, int max);
     void check(int id, int& value);
     void radio(int firstId, int& index);

@@ -1,3 +1,7 @@
+# The Telephone port and Data port pages, and their byte rules.
 target_sources(omniset_ui PRIVATE
-    pages/port_pages.cpp
+    pages/dataport_rules.cpp
+    pages/dataport_page.cpp
+    pages/telport_rules.cpp
+    pages/telport_page.cpp
 )
