@@ -108,19 +108,19 @@ std::optional<LineSpec> parseLine(const std::string& text) {
     if (!std::getline(in, rate, ',') || !std::getline(in, bits, ',') ||
         !std::getline(in, parity, ',') || !std::getline(in, stop, ',') || std::getline(in, rest))
         return std::nullopt;
-    LineSpec spec;
+    LineSpec wanted;
     int value = 0;
     if (!parseInt(rate.c_str(), 1, 1 << 30, &value)) return std::nullopt;
     bool known = false;
     for (const auto& r : kRates)
-        if (r.baud == unsigned(value)) spec.baud = r.baud, spec.speed = r.speed, known = true;
+        if (r.baud == unsigned(value)) wanted.baud = r.baud, wanted.speed = r.speed, known = true;
     if (!known) return std::nullopt;
-    if (!parseInt(bits.c_str(), 7, 8, &spec.dataBits)) return std::nullopt;
+    if (!parseInt(bits.c_str(), 7, 8, &wanted.dataBits)) return std::nullopt;
     if (parity.size() != 1 || std::string("NOEMSnoems").find(parity[0]) == std::string::npos)
         return std::nullopt;
-    spec.parity = static_cast<char>(std::toupper(static_cast<unsigned char>(parity[0])));
-    if (!parseInt(stop.c_str(), 1, 2, &spec.stopBits)) return std::nullopt;
-    return spec;
+    wanted.parity = static_cast<char>(std::toupper(static_cast<unsigned char>(parity[0])));
+    if (!parseInt(stop.c_str(), 1, 2, &wanted.stopBits)) return std::nullopt;
+    return wanted;
 }
 
 std::optional<Options> parseOptions(int argc, char** argv, std::string* error) {

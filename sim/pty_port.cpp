@@ -69,11 +69,11 @@ std::optional<termios> PtyPort::hostSettings() const {
     return t;
 }
 
-bool lineMatches(const LineSpec& spec, const termios& host) {
-    if (::cfgetospeed(&host) != spec.speed) return false;
-    if (((host.c_cflag & CSTOPB) != 0) != (spec.stopBits == 2)) return false;
+bool lineMatches(const LineSpec& wanted, const termios& host) {
+    if (::cfgetospeed(&host) != wanted.speed) return false;
+    if (((host.c_cflag & CSTOPB) != 0) != (wanted.stopBits == 2)) return false;
     bool odd = host.c_cflag & PARODD, stick = host.c_cflag & CMSPAR;
-    switch (spec.parity) {
+    switch (wanted.parity) {
     case 'O': return odd && !stick;
     case 'M': return odd && stick;
     case 'S': return !odd && stick;

@@ -5,7 +5,7 @@
 //   PtyPort::publish(link, e)   make `link` a symlink to the slave (replacing what is there)
 //   PtyPort::unpublish()        remove the link if it still points to this pty
 //   PtyPort::hostSettings()     the host's line settings as the pty reports them
-//   lineMatches(spec, termios)  whether reported settings match --line, as far as a pty
+//   lineMatches(wanted, termios)  whether reported settings match --line, as far as a pty
 //                               can tell (speed, stop bits, odd/mark/space vs. the rest)
 //   portLinkPath(com)           $XDG_CONFIG_HOME/omniset/dosdevices/comN
 //   makeParentDirectories(p)    mkdir -p of the folder of p
@@ -40,7 +40,7 @@ class PtyPort {
     std::string link_;
 };
 
-bool lineMatches(const LineSpec& spec, const termios& host);
+bool lineMatches(const LineSpec& wanted, const termios& host);
 std::string describe(const termios& host);
 std::string portLinkPath(int com);
 bool makeParentDirectories(const std::string& path, std::string* error);

@@ -23,9 +23,9 @@ Millis toMillis(Micros t) { return t / 1000; }
 
 } // namespace
 
-Micros characterTime(const LineSpec& spec) {
-    int bits = 1 + spec.dataBits + (spec.parity == 'N' ? 0 : 1) + spec.stopBits;
-    return bits * kMicrosPerSecond / spec.baud;
+Micros characterTime(const LineSpec& wanted) {
+    int bits = 1 + wanted.dataBits + (wanted.parity == 'N' ? 0 : 1) + wanted.stopBits;
+    return bits * kMicrosPerSecond / wanted.baud;
 }
 
 void transcript(std::string_view text) {

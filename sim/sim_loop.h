@@ -1,6 +1,6 @@
 // sim_loop.h - moves bytes between the pty and the engine, paced like a serial line.
 //
-//   characterTime(spec)        microseconds one character takes on the line
+//   characterTime(wanted)        microseconds one character takes on the line
 //   SimLoop(port, engine, cfg) ready to run
 //   SimLoop::run(stop)         until *stop is set (signal) or, with cfg.once, the host
 //                              closed the port; returns the exit code
@@ -26,7 +26,7 @@ struct LoopConfig {
     bool verbose = false;
 };
 
-Micros characterTime(const LineSpec& spec);
+Micros characterTime(const LineSpec& wanted);
 void transcript(std::string_view text);
 
 class SimLoop {
