@@ -36,7 +36,14 @@ void CDetectDlg::refreshTexts() { res::applyTexts(this, res::kDetectTexts); }
 
 void CDetectDlg::showEvent(QShowEvent* e) {
     LanguageWindow<QDialog>::showEvent(e);
-    if (!timer_ && timerTicks_ == 0) timer_ = startTimer(kTimerPeriodMs);
+    if (timer_ || timerTicks_ != 0) return;
+    timer_ = startTimer(kTimerPeriodMs);
+    if (!timer_) {
+        // Without the timer there is no scan; only Stop acts.
+        timer_ = -1;
+        ownedBox(this, "资源不足，请关闭一些正在运行的应用程序！",
+                 "Not enough resources, please close some running programmes!");
+    }
 }
 
 void CDetectDlg::timerEvent(QTimerEvent* e) {
