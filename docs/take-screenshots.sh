@@ -28,7 +28,7 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 shoot() { # shoot FILE: the screen, cropped to what is not background
     import -window root "$scratch/screen.png"
-    convert "$scratch/screen.png" -trim +repage "$1"
+    convert "$scratch/screen.png" -trim +repage -strip -define png:exclude-chunks=date,time "$1"
     echo "$1: $(identify -format '%wx%h' "$1")"
 }
 
