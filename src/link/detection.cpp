@@ -104,8 +104,13 @@ DetectionScan::Try DetectionScan::tryEntry(DetectionView& view,
 ScanResult DetectionScan::run(DetectionView& view) {
     view.setProgress(0);
     int p = 1;
+    int rememberedDone = 0; // the remembered port, once all its entries were tried
     while (p <= 4 && !stopped_) {
         int resume = p;
+        if (!QuickTry && !RememberedFirst && p == rememberedDone) {
+            ++p; // tried already: go on with the ports not searched yet
+            continue;
+        }
         currentPort_ = QuickTry ? kQuickTryPort : RememberedFirst ? storedPort() : p;
         view.showPort(currentPort_);
         if (!SerialOpen(currentPort_)) {
@@ -119,6 +124,7 @@ ScanResult DetectionScan::run(DetectionView& view) {
             continue;
         }
         bool restart = false;
+        bool rememberedHere = false;
         for (int index = 0; index < kEntriesPerPort && !stopped_; ++index) {
             auto settings = entrySettings(index);
             ScanRate = settings.baudRate;
@@ -129,6 +135,7 @@ ScanResult DetectionScan::run(DetectionView& view) {
                 settings = stored.settings;
                 RememberedRate = stored.rate;
                 RememberedFirst = false;
+                rememberedHere = true;
                 p = resume;
                 --index; // the remembered try does not use up the table entry
             }
@@ -158,7 +165,9 @@ ScanResult DetectionScan::run(DetectionView& view) {
         }
         SerialPurge();
         SerialClose();
-        ++p;
+        // After the remembered port every other port is searched, COM1 first.
+        if (rememberedHere) rememberedDone = currentPort_;
+        else ++p;
     }
     if (stopped_) return ScanResult::Ended;
     longFailureBox();

@@ -192,3 +192,14 @@ TEST_F(Detection, StopDuringAWaitEndsTheScanAtOnce) {
     EXPECT_LT(clock.tickCount(), 1000u + 5000 + 2000);
     EXPECT_TRUE(boxes.shown.empty()) << "no long failure box after Stop";
 }
+
+TEST_F(Detection, AfterARememberedPortEveryOtherPortIsSearched) {
+    platform::iniWriteInt(platform::settingsFilePath(), "Asychron_set", "iComNo", 3);
+    for (int port = 1; port <= 4; ++port) silentOn(port);
+    EXPECT_EQ(scan(), ScanResult::Ended);
+    // The quick try, the remembered COM3 with its table, then COM1, COM2 and COM4.
+    EXPECT_EQ(view.ports, (std::vector<int>{2, 3, 1, 2, 4}));
+    EXPECT_EQ(ports.on(3).configurations.size(), 1u + 1 + kEntriesPerPort);
+    EXPECT_EQ(ports.on(1).configurations.size(), 1u + kEntriesPerPort);
+    EXPECT_EQ(view.steps, 1 + 4 * kEntriesPerPort);
+}
