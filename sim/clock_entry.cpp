@@ -19,7 +19,8 @@ bool threeNumbers(std::string_view s, char sep, std::array<int, 3>& out,
         std::size_t digits = 0;
         int value = 0;
         while (digits < s.size() && s[digits] >= '0' && s[digits] <= '9') {
-            value = value * 10 + (s[digits] - '0');
+            // Digits beyond the limit only count (the line is refused): no overflow.
+            if (digits < std::size_t(maxDigits[i])) value = value * 10 + (s[digits] - '0');
             ++digits;
         }
         if (digits == 0 || digits > std::size_t(maxDigits[i])) return false;
