@@ -106,6 +106,17 @@ int main(int argc, char** argv) {
                                             locked.ask(k::readCommand(5))}));
     }
 
+    // Detection: found at once, found after silent tries, and never found.
+    {
+        Adapter a("2.0");
+        const std::string ok = a.ask(k::kWakeUp);
+        const std::string id = a.ask(k::kIdentify);
+        put("detection", "found-first", std::string(1, 0) + join({ok, id}));
+        put("detection", "quick-try-then-found", std::string(1, 3) + join({ok, "", ok, "", "", ok, id}));
+        put("detection", "garbled-then-found", std::string(1, 0) + join({ok, "atq0e1v1i\r\xff\xfe" "Bran", "", id}));
+        put("detection", "never", std::string(1, '\0'));
+    }
+
     // Identification of the General page.
     for (std::string fw : {"2.0", "1.5", "1.62"}) {
         Adapter a(fw);

@@ -105,7 +105,7 @@ void initProgram(int* argc, char*** argv) {
         return g_script.boxAnswer;
     });
     platform::setSerialOpener([](int port) -> std::unique_ptr<platform::SerialDevice> {
-        if (port != 1) return nullptr;
+        if (port < 1 || port > 4) return nullptr;
         return std::make_unique<ScriptedDevice>();
     });
 }

@@ -3,7 +3,7 @@
 //   initProgram(argc, argv)   once per process: a QApplication on the offscreen platform,
 //                             a scratch settings home, an instant clock (waits pass at
 //                             once), message boxes answered from boxAnswer, endProcess()
-//                             recorded instead of ending, COM1 served by the script
+//                             recorded instead of ending, COM1..COM4 served by the script
 //   ScriptedLink::start(replies, boxAnswer)
 //                             opens COM1 and queues one reply per command the program
 //                             writes from now on (the first write gets replies[0], ...;
