@@ -15,6 +15,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <string>
 
 namespace fuzz {
 
@@ -82,10 +83,13 @@ class ScriptedDevice final : public platform::SerialDevice {
 
 void initProgram(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // Settings and the installation folder in a scratch home, never the user's own.
-    char home[] = "/tmp/omniset-fuzz-XXXXXX";
-    if (!mkdtemp(home)) std::abort();
-    const QString root = QString::fromLocal8Bit(home);
+    // Settings in a scratch home, never the user's own; on tmpfs when there is one, since
+    // the settings writer syncs to disk. Removed when the fuzzer exits.
+    std::string home = QDir(QStringLiteral("/dev/shm")).exists() ? "/dev/shm" : "/tmp";
+    home += "/omniset-fuzz-XXXXXX";
+    if (!mkdtemp(home.data())) std::abort();
+    static const QString root = QString::fromStdString(home);
+    std::atexit([] { QDir(root).removeRecursively(); });
     QDir().mkpath(root + "/config/omniset/dosdevices");
     QDir().mkpath(root + "/data");
     setenv("XDG_CONFIG_HOME", (root + "/config").toLocal8Bit().constData(), 1);

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <array>
 #include <cstdlib>
@@ -47,6 +48,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const QString base = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
                                                                    : QDir::tempPath();
     g_path = base + QStringLiteral("/omniset-fuzz-ini-%1/omniset.INI").arg(::getpid());
+    std::atexit([] { QDir(QFileInfo(g_path).absolutePath()).removeRecursively(); });
     return 0;
 }
 
