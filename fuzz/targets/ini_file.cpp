@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
@@ -73,7 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < kKeys.size(); ++i) {
         const int now = iniReadInt(g_path, kKeys[i].section, kKeys[i].key, kDefault);
         const bool written = i == chosen || (chosen == 8 && i == 9);
-        if (now != (written ? value : before[i])) std::abort();
+        if (now != (written ? value : before[i])) {
+            std::fprintf(stderr, "[%s] %s: read %d before, %d after writing %s=%d\n",
+                         kKeys[i].section, kKeys[i].key, before[i], now, kKeys[chosen].key,
+                         value);
+            std::abort();
+        }
     }
     QFile::remove(g_path);
     return 0;

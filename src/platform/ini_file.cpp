@@ -38,10 +38,12 @@ std::vector<Line> splitLines(const std::string& data) {
     return lines;
 }
 
+// Blanks, and a carriage return: a last line without its line feed keeps the CR of a
+// CRLF file, and must read as it will once a write completes its line end.
 std::string_view trim(std::string_view s) {
-    auto b = s.find_first_not_of(" \t");
+    auto b = s.find_first_not_of(" \t\r");
     if (b == std::string_view::npos) return {};
-    auto e = s.find_last_not_of(" \t");
+    auto e = s.find_last_not_of(" \t\r");
     return s.substr(b, e - b + 1);
 }
 
