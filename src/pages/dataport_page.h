@@ -9,8 +9,9 @@
 //   packInto(image)     the page's bytes into the record (the packing rules)
 //   synchronousMode()   SYNC is the serial mode the page last took
 //   checkDtr()          the state of check box 1073 (kept on the control only)
-//   DataPortAdvancedDialog   the Advanced button's dialog, installed by the data port
-//                       advanced dialog's module; while empty, Advanced only takes the values
+//   DataPortAdvancedDialog   the Advanced button's dialog: runDataPortAdvancedDialog
+//                       (dataport_adv.h) unless replaced; while empty, Advanced only takes
+//                       the values
 //
 // The members (DataPortMembers) hold one value per control group; m_bSyn and the V.120
 // indicators m_nSynProto / m_nASynProto are read by the advanced dialog.
@@ -75,6 +76,7 @@ class CDataPortPage final : public LanguageWindow<QWidget>, public DataPortMembe
     bool checkingNumber_ = false; // scratch flag of the number check
 };
 
-inline std::function<void(CDataPortPage& page)> DataPortAdvancedDialog;
+void runDataPortAdvancedDialog(CDataPortPage& page); // dataport_adv.cpp
+inline std::function<void(CDataPortPage& page)> DataPortAdvancedDialog = runDataPortAdvancedDialog;
 
 } // namespace omniset

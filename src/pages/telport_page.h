@@ -9,8 +9,8 @@
 //   command(id)         the page's buttons (1150, 1085, 1104) pass through here: a TEL1
 //                       Default (1150) arriving while the focus is in one of the six text
 //                       edits moves the focus to the next control instead
-//   TelPortAdvancedDialog   the Advanced button's dialog, installed by the telephone port
-//                       advanced dialog's module; while empty, Advanced does nothing
+//   TelPortAdvancedDialog   the Advanced button's dialog: runTelPortAdvancedDialog
+//                       (teladv.h) unless replaced; while empty, Advanced does nothing
 //
 // Leaving the page (hiding it) takes its values, as a deactivated property page does, so
 // that the services the sheet packs before reactivating the page are those on screen.
@@ -58,6 +58,7 @@ class CTelPortPage final : public LanguageWindow<QWidget>, public TelPortMembers
     void defaultTel2();
 };
 
-inline std::function<void(CTelPortPage& page)> TelPortAdvancedDialog;
+void runTelPortAdvancedDialog(CTelPortPage& page); // teladv.cpp
+inline std::function<void(CTelPortPage& page)> TelPortAdvancedDialog = runTelPortAdvancedDialog;
 
 } // namespace omniset

@@ -3,6 +3,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QValidator>
 
 namespace omniset::res {
 
@@ -43,7 +44,33 @@ protected:
     }
 };
 
+// Removes every character but the digits, keeping the cursor after the same digits.
+class DigitsValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& pos) const override {
+        QString digits;
+        int cursor = 0;
+        for (int i = 0; i < input.size(); ++i) {
+            if (input[i] < u'0' || input[i] > u'9')
+                continue;
+            digits.append(input[i]);
+            if (i < pos)
+                ++cursor;
+        }
+        input = digits;
+        pos = cursor;
+        return Acceptable;
+    }
+};
+
 } // namespace
+
+void keepDigitsOnly(QLineEdit* edit) {
+    edit->setValidator(new DigitsValidator(edit));
+    edit->setText(edit->text()); // a text already there is cut down too
+}
 
 void installDigitsOnly(QLineEdit* edit) {
     edit->installEventFilter(new DigitsOnlyFilter(edit));

@@ -1,0 +1,106 @@
+// The data port advanced dialog's byte rules.
+#include "dataport_adv_rules.h"
+
+#include "link/adapter_commands.h"
+
+namespace omniset {
+
+using namespace dataadv;
+
+namespace {
+
+constexpr int kMsnSpan = 16;
+constexpr int kTextSpan = 17;
+constexpr int kBaudItems = 9, kDataBitItems = 2, kParityItems = 3, kStopBitItems = 2;
+constexpr int kServiceItems = 2, kRingItems = 2;
+
+// The item a byte selects; -1 (no selection) for a byte outside the list.
+int item(std::uint8_t code, int count) { return code < count ? code : -1; }
+
+// Radio index 1 - byte for the bytes 0 and 1; -1 for any other byte.
+int invertedIndex(std::uint8_t code) { return code <= 1 ? 1 - code : -1; }
+
+bool chosen(int index, int count) { return index >= 0 && index < count; }
+
+void putItem(ProfileRecord& image, int offset, int index, int count) {
+    if (chosen(index, count)) image.setByte(offset, static_cast<std::uint8_t>(index));
+}
+
+void putInverted(ProfileRecord& image, int offset, int index) {
+    if (chosen(index, 2)) image.setByte(offset, static_cast<std::uint8_t>(1 - index));
+}
+
+void fillText(const ProfileRecord& image, int offset, int span, int& on, std::string& text) {
+    text = image.text(offset, span);
+    on = text.empty() ? 0 : 1;
+}
+
+} // namespace
+
+void fillDataAdv(const ProfileRecord& image, DataAdvMembers& m) {
+    m.m_nService = item(image.byte(field::V120Service), kServiceItems);
+    const std::uint8_t lli = image.byte(field::V120LliNegotiation);
+    m.m_nNegotiate = lli == 1 ? kNegotiate : lli == 0 ? kNoNegotiation : -1;
+    const int k = image.byte(field::V120Window);
+    m.m_nK = k == 0 || k > kMaxK ? kDefaultK : k;
+    m.m_bDsr = image.byte(field::DsrHandling) == 0 ? 1 : 0;
+    m.m_bDcd = image.byte(field::DcdHandling) == 0 ? 1 : 0;
+    m.m_bAutobaud = image.bit(field::AutobaudBits, 0) ? 1 : 0;
+    m.m_nBaud = item(image.byte(field::AsyncBaud), kBaudItems);
+    m.m_nDataBits = item(image.byte(field::AsyncDataBits), kDataBitItems);
+    m.m_nParity = item(image.byte(field::AsyncParity), kParityItems);
+    m.m_nStopBits = item(image.byte(field::AsyncStopBits), kStopBitItems);
+    m.m_nRing = image.bit(field::RingKeypadBits, 0) ? 1 : 0;
+    fillText(image, field::DataMsn, kMsnSpan, m.m_bMsn, m.m_strMsn);
+    fillText(image, field::DataSubaddress, kTextSpan, m.m_bSubaddr, m.m_strSubaddr);
+    fillText(image, field::DataUus, kTextSpan, m.m_bUus, m.m_strUus);
+    m.m_nClir = invertedIndex(image.byte(field::DataClir));
+    m.m_nColr = invertedIndex(image.byte(field::DataColr));
+}
+
+void packDataAdv(const DataAdvMembers& m, ProfileRecord& image) {
+    putItem(image, field::V120Service, m.m_nService, kServiceItems);
+    putInverted(image, field::V120LliNegotiation, m.m_nNegotiate);
+    putInverted(image, field::DataClir, m.m_nClir);
+    putInverted(image, field::DataColr, m.m_nColr);
+    image.setByte(field::DsrHandling, m.m_bDsr ? 0 : 1);
+    image.setByte(field::DcdHandling, m.m_bDcd ? 0 : 1);
+    putItem(image, field::AsyncBaud, m.m_nBaud, kBaudItems);
+    if (chosen(m.m_nRing, kRingItems)) image.setBit(field::RingKeypadBits, 0, m.m_nRing == 1);
+    putItem(image, field::AsyncDataBits, m.m_nDataBits, kDataBitItems);
+    putItem(image, field::AsyncParity, m.m_nParity, kParityItems);
+    putItem(image, field::AsyncStopBits, m.m_nStopBits, kStopBitItems);
+    // Text fields: the text and zeros to the end of the span, or all zeros when off.
+    if (m.m_bMsn) image.setText(field::DataMsn, kMsnSpan, m.m_strMsn);
+    else image.clearSpan(field::DataMsn, kMsnSpan);
+    if (m.m_bSubaddr && !m.m_strSubaddr.empty()) image.setText(field::DataSubaddress, kTextSpan, m.m_strSubaddr);
+    else image.clearSpan(field::DataSubaddress, kTextSpan);
+    if (m.m_bUus) image.setText(field::DataUus, kTextSpan, m.m_strUus);
+    else image.clearSpan(field::DataUus, kTextSpan);
+    if (m.m_nK >= kMinK && m.m_nK <= kMaxK) image.setByte(field::V120Window, static_cast<std::uint8_t>(m.m_nK));
+    image.setBit(field::AutobaudBits, 0, m.m_bAutobaud == 1);
+}
+
+bool asyncLineEnabled(int serialMode) { return serialMode == dataport::kAsync; }
+
+bool v120Enabled(int serialMode, int synProto, int asynProto) {
+    const int indicator = asyncLineEnabled(serialMode) ? asynProto : synProto;
+    return indicator == dataport::kV120Indicator;
+}
+
+std::string parseQuickDialReply(std::string_view reply) {
+    // The reply starts with the device's echo of the query, as long as any query.
+    const std::size_t echo = kx220::quickDialQuery(0).size();
+    return quickDialDigits(reply.size() > echo ? reply.substr(echo) : std::string_view());
+}
+
+std::string quickDialDigits(std::string_view text) {
+    std::string out;
+    for (char c : text)
+        if (c >= '0' && c <= '9') out.push_back(c);
+    return out;
+}
+
+bool allDigits(std::string_view text) { return quickDialDigits(text).size() == text.size(); }
+
+} // namespace omniset
