@@ -51,6 +51,11 @@ std::string escaped(std::string_view bytes) {
     return out;
 }
 
+// Line noise: one bit flipped at position `at` (nothing when the text is shorter).
+void flipBit(std::string& text, std::size_t at) {
+    if (at < text.size()) text[at] = static_cast<char>(text[at] ^ 0x01);
+}
+
 bool isDigits(std::string_view s) {
     return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
@@ -89,6 +94,21 @@ void AdapterEngine::note(const std::string& text) {
 void AdapterEngine::persist() {
     if (settings_.storePath.empty()) return;
     if (!store_.save(&storeError_)) note("store: " + storeError_);
+}
+
+int AdapterEngine::countExchange(Exchange kind) { return ++exchanges_[int(kind)]; }
+
+bool AdapterEngine::vanishesAt(Exchange kind, int nth) {
+    const FaultPoint& point = settings_.faults.vanish;
+    if (point.at != kind || point.nth != nth) return false;
+    note("fault: the adapter vanishes");
+    vanished_ = silenced_ = true;
+    return true;
+}
+
+bool AdapterEngine::noisyAt(Exchange kind, int nth) const {
+    const FaultPoint& point = settings_.faults.noise;
+    return point.at == kind && point.nth == nth;
 }
 
 std::tm AdapterEngine::adapterClock() const {
@@ -225,16 +245,21 @@ void AdapterEngine::onBootByte(char c, Millis now) {
     }
     if (mode_ == Mode::BootConfirm) {
         mode_ = Mode::BootSpeed;
-        return reply(speedPrompt());
+        return bootPrompt(speedPrompt());
     }
     mode_ = Mode::XModem;
-    reply(waitingPrompt());
+    bootPrompt(waitingPrompt());
     xmodem_ = std::make_unique<XModemReceiver>(settings_.faults, now);
 }
 
 void AdapterEngine::onXModemByte(char c, Millis now) {
+    const int before = xmodem_->blocksAccepted();
     std::string response = xmodem_->receive(static_cast<std::uint8_t>(c), now);
     if (auto n = xmodem_->note(); !n.empty()) note("xmodem: " + n);
+    if (int nth = xmodem_->blocksAccepted(); nth > before) {
+        if (vanishesAt(Exchange::Block, nth)) return;
+        if (noisyAt(Exchange::Block, nth)) flipBit(response, 0);
+    }
     auto state = xmodem_->state();
     if (state == XModemReceiver::State::Finished) {
         finishDownload(now, response);
@@ -252,7 +277,11 @@ void AdapterEngine::runCommand(const std::string& line, Millis now) {
     auto is = [&word](std::string_view command) { return word == commandWord(command); };
     if (is(k::kWakeUp)) reply(okReply());
     else if (is(k::kIdentify)) {
-        reply(identifyReply());
+        int nth = countExchange(Exchange::Identify);
+        if (vanishesAt(Exchange::Identify, nth)) return;
+        std::string text = identifyReply();
+        if (noisyAt(Exchange::Identify, nth)) flipBit(text, text.find(k::kFamilyName));
+        reply(text);
         if (settings_.faults.silentAfterDetection) {
             silenced_ = true;
             note("fault: silent from now on");
@@ -275,7 +304,7 @@ void AdapterEngine::runCommand(const std::string& line, Millis now) {
         reply(factoryResetReply());
     } else if (is(k::kDownloadStart)) {
         mode_ = Mode::BootConfirm;
-        reply(downloadPrompt());
+        bootPrompt(downloadPrompt());
     } else if (!runProfileCommand(word, now) && !runQuickDial(word)) {
         reply(errorReply());
     }
@@ -324,6 +353,13 @@ void AdapterEngine::readProfile(int profile) {
     std::string text = encodeRecord(store_.record(profile));
     if (settings_.faults.badReadChecksum) text.back() = text.back() == '0' ? '1' : '0';
     if (settings_.faults.shortReadReply) text.resize(text.size() / 2);
+    int nth = countExchange(Exchange::Read);
+    if (noisyAt(Exchange::Read, nth)) flipBit(text, text.size() / 2);
+    if (settings_.faults.vanish.at == Exchange::Read && settings_.faults.vanish.nth == nth) {
+        reply(text.substr(0, text.size() / 2));
+        vanishesAt(Exchange::Read, nth);
+        return;
+    }
     reply(text + std::string(kReadClosing));
 }
 
@@ -336,6 +372,8 @@ void AdapterEngine::finishHexText(Millis now) {
     auto decoded = decodeRecord(over ? std::string_view() : std::string_view(text),
                                 std::size_t(profileLength()));
     if (decoded.error != HexError::None || !unlocked_) return reply(errorReply());
+    int nth = countExchange(Exchange::Write);
+    if (vanishesAt(Exchange::Write, nth)) return;
     store_.setRecord(writeProfile_, std::move(decoded.record));
     persist();
     if (settings_.faults.noWriteAck) return note("fault: write not acknowledged");
@@ -344,7 +382,17 @@ void AdapterEngine::finishHexText(Millis now) {
         delayed_.emplace_back(now + kLateOkDelay, okReply());
         return;
     }
-    reply(okReply());
+    std::string ok = okReply();
+    if (noisyAt(Exchange::Write, nth)) flipBit(ok, ok.find(k::kOk) + 1);
+    reply(ok);
+}
+
+// A boot loader prompt; the prompt text ends the reply, so noise goes near its end.
+void AdapterEngine::bootPrompt(std::string text) {
+    int nth = countExchange(Exchange::Boot);
+    if (vanishesAt(Exchange::Boot, nth)) return;
+    if (noisyAt(Exchange::Boot, nth) && text.size() >= 3) flipBit(text, text.size() - 3);
+    reply(std::move(text));
 }
 
 void AdapterEngine::finishDate(const std::string& line) {

@@ -8,6 +8,7 @@
 //   deadline()               the next time tick() has work, or kNever
 //   lineNoise()              bytes came under wrong line settings: the line so far is lost
 //   hostClosed()             the host let go of the port: locked, back in command mode
+//   vanished()               a vanish fault has struck: the adapter is gone for good
 //   firmware() / profileLength() / unlocked() / store()
 //   setLog(fn)               one call per exchange, for the transcript
 #pragma once
@@ -57,6 +58,7 @@ class AdapterEngine {
     Millis deadline() const;
     void lineNoise();
     void hostClosed();
+    bool vanished() const { return vanished_; }
 
     const std::string& firmware() const { return firmware_; }
     int profileLength() const { return store_.length(); }
@@ -84,9 +86,13 @@ class AdapterEngine {
     void finishDownload(Millis now, std::string& response);
     void send(std::string_view bytes);
     void reply(std::string bytes);
+    void bootPrompt(std::string text);
     void persist();
     void note(const std::string& text);
     std::tm adapterClock() const;
+    int countExchange(Exchange kind);
+    bool vanishesAt(Exchange kind, int nth);
+    bool noisyAt(Exchange kind, int nth) const;
 
     EngineSettings settings_;
     std::string firmware_;
@@ -100,6 +106,8 @@ class AdapterEngine {
     bool overflow_ = false;
     bool unlocked_ = false;
     bool silenced_ = false;
+    bool vanished_ = false;
+    int exchanges_[int(Exchange::Block) + 1] = {}; // how many of each kind so far
     int writeProfile_ = 0;
     Millis lastByte_ = 0;
     std::time_t clockOffset_ = 0;   // adapter clock minus wall clock, seconds

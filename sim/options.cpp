@@ -33,6 +33,8 @@ enum LongOnly {
     kFaultNak,
     kFaultCan,
     kFaultDropAck,
+    kFaultVanish,
+    kFaultNoise,
 };
 
 const option kLongOptions[] = {
@@ -53,6 +55,8 @@ const option kLongOptions[] = {
     {"fault-nak-block", required_argument, nullptr, kFaultNak},
     {"fault-can-block", required_argument, nullptr, kFaultCan},
     {"fault-drop-ack", required_argument, nullptr, kFaultDropAck},
+    {"fault-vanish-at", required_argument, nullptr, kFaultVanish},
+    {"fault-noise", required_argument, nullptr, kFaultNoise},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -61,6 +65,20 @@ bool parseInt(const char* text, int low, int high, int* out) {
     long value = std::strtol(text, &end, 10);
     if (end == text || *end != '\0' || value < low || value > high) return false;
     *out = static_cast<int>(value);
+    return true;
+}
+
+// "WHAT" or "WHAT:N", N counting the exchanges of that kind from 1.
+bool parseFaultPoint(const char* text, FaultPoint* out) {
+    std::string_view arg(text);
+    auto colon = arg.find(':');
+    FaultPoint point;
+    point.at = exchangeNamed(arg.substr(0, colon));
+    if (point.at == Exchange::None) return false;
+    if (colon != std::string_view::npos &&
+        !parseInt(std::string(arg.substr(colon + 1)).c_str(), 1, kMaxBlock, &point.nth))
+        return false;
+    *out = point;
     return true;
 }
 
@@ -91,11 +109,26 @@ bool apply(int code, const char* arg, Options& o, std::string* error) {
     case kFaultCan: return parseInt(arg, 1, kMaxBlock, &f.canAtBlock) || bad("block number wanted");
     case kFaultDropAck:
         return parseInt(arg, 1, kMaxBlock, &f.dropAckAtBlock) || bad("block number wanted");
+    case kFaultVanish:
+        return parseFaultPoint(arg, &f.vanish) ||
+               bad("--fault-vanish-at wants identify, read, write, boot or block, and :N");
+    case kFaultNoise:
+        return parseFaultPoint(arg, &f.noise) ||
+               bad("--fault-noise wants identify, read, write, boot or block, and :N");
     default: return bad("unknown option (see --help)");
     }
 }
 
 } // namespace
+
+Exchange exchangeNamed(std::string_view name) {
+    if (name == "identify") return Exchange::Identify;
+    if (name == "read") return Exchange::Read;
+    if (name == "write") return Exchange::Write;
+    if (name == "boot") return Exchange::Boot;
+    if (name == "block") return Exchange::Block;
+    return Exchange::None;
+}
 
 std::string LineSpec::text() const {
     return std::to_string(baud) + "," + std::to_string(dataBits) + "," + parity + "," +
@@ -189,6 +222,18 @@ Fault switches (for tests and demonstrations):
   --fault-can-block K          XModem: cancel (CAN CAN) at the K-th block
   --fault-drop-ack K           XModem: do not send the ACK of the K-th block (it is
                                repeated after 3 s of silence)
+  --fault-vanish-at WHAT[:N]   the adapter goes away at the N-th exchange of a kind
+                               (default the first): it closes the pty, removes the
+                               link and ends. WHAT is identify (instead of the reply),
+                               read (half-way through the record), write (once the
+                               record is in, before it is stored or acknowledged),
+                               boot (instead of the N-th boot loader prompt) or block
+                               (once the N-th XModem block is in, before its ACK)
+  --fault-noise WHAT[:N]       line noise: one bit is flipped in the reply to the N-th
+                               exchange of a kind (default the first): in the family
+                               name (identify), in the middle of the record (read),
+                               in the OK (write), in the N-th boot loader prompt
+                               (boot) or in the ACK of the N-th block (block)
 )";
 }
 

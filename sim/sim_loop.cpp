@@ -121,6 +121,10 @@ int SimLoop::run(volatile std::sig_atomic_t* stop) {
         releaseInput(now);
         queueOutput(engine_.tick(toMillis(now)), now);
         writeDue(now);
+        if (engine_.vanished() && tx_.empty()) { // gone once its last bytes are out
+            if (config_.verbose) transcript("port: the adapter vanishes");
+            return 0;
+        }
 
         Micros wake = wakeTime();
         pollfd pfd{port_.fd(), POLLIN, 0};

@@ -2,8 +2,9 @@
 //
 //   characterTime(wanted)        microseconds one character takes on the line
 //   SimLoop(port, engine, cfg) ready to run
-//   SimLoop::run(stop)         until *stop is set (signal) or, with cfg.once, the host
-//                              closed the port; returns the exit code
+//   SimLoop::run(stop)         until *stop is set (signal), the adapter vanished (a fault)
+//                              or, with cfg.once, the host closed the port; returns the
+//                              exit code
 //   transcript(text)           one timestamped line on standard error
 #pragma once
 

@@ -6,6 +6,7 @@
 //   deadline()                   when tick() next has something to do
 //   state()                      Receiving, Finished (EOT acknowledged) or Failed
 //   image()                      the data of every accepted block, in order
+//   blocksAccepted()             how many new blocks have been accepted so far
 //   note()                       the last event, for the transcript (then cleared)
 //
 // Frames: STX (1024 data bytes) or SOH (128), block number, its complement, data,
@@ -41,6 +42,7 @@ class XModemReceiver {
     Millis deadline() const;
     State state() const { return state_; }
     const std::vector<std::uint8_t>& image() const { return image_; }
+    int blocksAccepted() const { return blocksAccepted_; }
     std::string note();
 
   private:

@@ -89,6 +89,7 @@ bool CXModemSender::Run() {
         m_reply = kInitialFill;
         char byte = 0;
         if (SerialRead(&byte, 1) == 1) m_reply = static_cast<unsigned char>(byte);
+        if (SerialLost()) return false; // the port went away (told by the channel)
         switch (onReply()) {
         case Step::Next: break;
         case Step::Stop: return false;

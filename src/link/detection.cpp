@@ -80,6 +80,7 @@ StoredLine rememberedSettings(const platform::LineSettings& entry) {
 DetectionScan::Try DetectionScan::tryEntry(DetectionView& view,
                                            const platform::LineSettings& settings) {
     if (!SerialConfigure(settings)) {
+        if (SerialLost()) return Try::PortLost;
         ownedBoxText(view.boxOwner(),
                      LanguageMode == 1
                          ? QStringLiteral("Can't set COM%1, please check!").arg(currentPort_)
@@ -88,6 +89,7 @@ DetectionScan::Try DetectionScan::tryEntry(DetectionView& view,
     }
     SerialPurge();
     if (!SerialWrite(kx220::kIdentify)) {
+        if (SerialLost()) return Try::PortLost;
         ownedBoxText(view.boxOwner(),
                      LanguageMode == 1
                          ? QStringLiteral("Send error in COM%1, please check!").arg(currentPort_)
@@ -97,6 +99,7 @@ DetectionScan::Try DetectionScan::tryEntry(DetectionView& view,
     PumpedWait(LineDelay(10));
     if (stopped_) return Try::Silent;
     auto reply = SerialReadText(kx220::kIdentifyReplyLimit);
+    if (SerialLost()) return Try::PortLost;
     reply = reply.substr(0, reply.find('\0'));
     return reply.find(kx220::kFamilyName) != std::string::npos ? Try::Answered : Try::Silent;
 }
@@ -144,6 +147,15 @@ ScanResult DetectionScan::run(DetectionView& view) {
             if (result == Try::SendFailed) {
                 platform::endProcess(0);
                 return ScanResult::Ended;
+            }
+            if (result == Try::PortLost) {
+                // The port went away (the channel said so): go on as after a port that
+                // did not answer.
+                if (QuickTry) {
+                    QuickTry = false;
+                    restart = true;
+                }
+                break;
             }
             if (result == Try::Answered) {
                 SerialPurge();

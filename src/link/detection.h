@@ -61,7 +61,7 @@ class DetectionScan {
     int currentPort() const { return currentPort_; }
 
   private:
-    enum class Try { Answered, Silent, Refused, SendFailed };
+    enum class Try { Answered, Silent, Refused, SendFailed, PortLost };
     Try tryEntry(DetectionView& view, const platform::LineSettings& settings);
 
     int currentPort_ = 1;

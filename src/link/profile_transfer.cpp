@@ -91,7 +91,8 @@ bool WriteProfile(std::string_view command, QWidget* owner) {
     const auto start = platform::tickCount();
     std::string reply;
     while (!contains(reply, kx220::kOk)) {
-        if (platform::tickCount() - start >= kWriteAckLimitMs) {
+        // A port that went away cannot acknowledge: fail now rather than read nothing.
+        if (platform::tickCount() - start >= kWriteAckLimitMs || SerialLost()) {
             ownedBox(owner, "配置文件写入有误！", "Writing Profile Error！");
             return false;
         }

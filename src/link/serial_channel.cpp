@@ -1,6 +1,7 @@
 #include "serial_channel.h"
 
 #include "adapter_commands.h"
+#include "app/language.h"
 #include "app/messages.h"
 #include "platform/clock.h"
 
@@ -14,15 +15,33 @@ std::uint32_t RememberedRate = 115200;
 namespace {
 
 std::unique_ptr<platform::SerialDevice> g_channel;
+int g_port = 0;      // the port the channel holds
+bool g_lost = false; // it went away under an exchange
 
 constexpr int kOpenSettleMs = 300;
 constexpr LineSettings kOpenSettings{115200, 8, platform::ParityNone, platform::OneStopBit};
+
+// The port went away (unplugged, far end closed): say so once and let go of it, so that
+// what follows fails quietly instead of raising a box per read.
+bool dropIfLost() {
+    if (!g_channel || !g_channel->lost()) return false;
+    g_channel.reset();
+    g_lost = true;
+    ownedBoxText(nullptr,
+                 LanguageMode == 1
+                     ? QStringLiteral("COM%1 has been disconnected, please check the "
+                                      "connection to KX220!").arg(g_port)
+                     : QString::fromUtf8("串口%1已断开，请检查与KX220的连接！").arg(g_port));
+    return true;
+}
 
 } // namespace
 
 bool SerialOpen(int port) {
     if (port < 1 || port > 4) port = 4;
     if (g_channel) SerialClose();
+    g_lost = false;
+    g_port = port;
     g_channel = platform::openSerialDevice(port);
     if (!g_channel) return false;
     SerialConfigure(kOpenSettings);
@@ -37,7 +56,7 @@ bool SerialConfigure(const LineSettings& settings) {
     if (!g_channel) return false;
     switch (g_channel->configure(settings)) {
     case platform::ConfigureResult::Ok: return true;
-    case platform::ConfigureResult::StateUnreadable: return false;
+    case platform::ConfigureResult::StateUnreadable: dropIfLost(); return false;
     case platform::ConfigureResult::StateRefused:
         // The port is closed and the channel forgets it: nothing can use a dead handle.
         g_channel->close();
@@ -62,7 +81,9 @@ void SerialPurge() {
 
 bool SerialWrite(const char* data, int count) {
     if (!g_channel || count <= 0) return false;
-    return g_channel->write(data, count);
+    if (g_channel->write(data, count)) return true;
+    dropIfLost();
+    return false;
 }
 
 bool SerialWrite(std::string_view data) {
@@ -70,7 +91,9 @@ bool SerialWrite(std::string_view data) {
 }
 
 int SerialRead(char* buffer, int limit) {
+    if (g_lost) return 0; // told already
     int n = g_channel ? g_channel->read(buffer, limit) : -1;
+    if (dropIfLost()) return n > 0 ? n : 0; // what came before it went away counts
     if (n < 0) {
         appBox("串口接收错误!", "Receive Error!");
         return 0;
@@ -85,6 +108,8 @@ std::string SerialReadText(int limit) {
 }
 
 bool SerialIsOpen() { return g_channel != nullptr; }
+
+bool SerialLost() { return g_lost; }
 
 void PumpedWait(int ms) {
     const std::uint64_t end = platform::tickCount() + static_cast<std::uint64_t>(ms > 0 ? ms : 0);

@@ -10,6 +10,10 @@
 //   SerialRead(buf, limit)    bytes read (limit reached, 1 s after the last byte, or
 //                             1 s + limit ms in all); a failed read shows "Receive Error!"
 //   SerialIsOpen()            whether the channel holds a port
+//   SerialLost()              whether the port went away under an exchange; that was told
+//                             once ("COMn has been disconnected"), the channel let go of
+//                             it, and from then on reads give nothing and writes fail,
+//                             without further boxes, until the next SerialOpen
 //   PumpedWait(ms)            wait until the tick count passes start + ms, dispatching events
 //   BusyWait(ms)              the same without dispatching
 //   LineDelay(n)              ms given to n characters: n * 15000 / ScanRate + 5, plus 1000
@@ -39,6 +43,7 @@ int SerialRead(char* buffer, int limit);
 // SerialRead into a string (the bytes read, nothing else).
 std::string SerialReadText(int limit);
 bool SerialIsOpen();
+bool SerialLost();
 
 void PumpedWait(int ms);
 void BusyWait(int ms);

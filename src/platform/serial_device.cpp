@@ -10,6 +10,7 @@
 #include <set>
 
 #ifdef Q_OS_UNIX
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -50,15 +51,36 @@ class QtSerialDevice final : public SerialDevice {
     int read(char* buffer, int limit) override;
     void purge() override;
     bool close() override;
+    bool lost() const override { return lost_; }
 
   private:
     QtSerialDevice() = default;
     bool applyParity(int parity);
     bool failed() const;
+    bool checkGone();
 
     QSerialPort port_;
     bool pty_ = false; // a pseudo-terminal carries bytes, not bits: no parity, no modem lines
+    bool lost_ = false;
 };
+
+// A port whose device went away (the far end of a pty closed, a USB adapter pulled)
+// reports a hang-up and stays readable for ever: it is released at once, so that neither
+// the event loop nor a read spins on it.
+bool QtSerialDevice::checkGone() {
+    if (lost_) return true;
+    if (!port_.isOpen()) return false;
+#ifdef Q_OS_UNIX
+    pollfd pfd{static_cast<int>(port_.handle()), POLLIN, 0};
+    if (::poll(&pfd, 1, 0) < 0 || !(pfd.revents & (POLLHUP | POLLNVAL))) return false;
+#else
+    if (port_.error() != QSerialPort::ResourceError) return false;
+#endif
+    lost_ = true;
+    openDevices().erase(this);
+    port_.close();
+    return true;
+}
 
 bool isPseudoTerminal(int fd) {
 #ifdef Q_OS_UNIX
@@ -88,6 +110,12 @@ std::unique_ptr<SerialDevice> QtSerialDevice::open(const QString& path) {
 #endif
     dev->pty_ = isPseudoTerminal(static_cast<int>(dev->port_.handle()));
     dev->port_.setReadBufferSize(0);
+    // The hang-up of an idle port shows only as an error raised from the event loop.
+    auto* raw = dev.get();
+    QObject::connect(&dev->port_, &QSerialPort::errorOccurred, &dev->port_,
+                     [raw](QSerialPort::SerialPortError e) {
+                         if (e != QSerialPort::NoError) raw->checkGone();
+                     });
     openDevices().insert(dev.get());
     return dev;
 }
@@ -126,8 +154,10 @@ ConfigureResult QtSerialDevice::configure(const LineSettings& s) {
     if (!port_.isOpen()) return ConfigureResult::StateUnreadable;
 #ifdef Q_OS_UNIX
     termios probe {};
-    if (::tcgetattr(static_cast<int>(port_.handle()), &probe) != 0)
+    if (::tcgetattr(static_cast<int>(port_.handle()), &probe) != 0) {
+        checkGone();
         return ConfigureResult::StateUnreadable;
+    }
 #endif
     bool ok = port_.setBaudRate(static_cast<qint32>(s.baudRate));
     ok = port_.setStopBits(s.stopBits == TwoStopBits ? QSerialPort::TwoStop
@@ -159,7 +189,9 @@ bool QtSerialDevice::write(const char* data, int count) {
         auto left = deadline - realNow();
         if (left <= 0 || failed()) break;
         port_.waitForBytesWritten(static_cast<int>(left));
+        if (lost_) return false;
     }
+    if (failed() && checkGone()) return false;
     if (port_.bytesToWrite() > 0) {
         // Timed out: what did not leave is dropped, as a timed-out write would.
         port_.clear(QSerialPort::Output);
@@ -182,7 +214,10 @@ int QtSerialDevice::read(char* buffer, int limit) {
     int got = 0;
     while (got < limit) {
         auto n = port_.read(buffer + got, limit - got);
-        if (n < 0 || failed()) return got > 0 ? got : -1;
+        if (n < 0 || failed()) {
+            checkGone();
+            return got > 0 ? got : -1;
+        }
         if (n > 0) {
             got += static_cast<int>(n);
             intervalDeadline = realNow() + kReadIntervalMs;
@@ -190,14 +225,18 @@ int QtSerialDevice::read(char* buffer, int limit) {
         }
         auto left = std::min(totalDeadline, intervalDeadline) - realNow();
         if (left <= 0) break;
-        port_.waitForReadyRead(static_cast<int>(left));
-        if (failed()) return got > 0 ? got : -1;
+        bool ready = port_.waitForReadyRead(static_cast<int>(left));
+        // A hung-up port is "ready" at once with nothing to read.
+        if (failed() || lost_ || (!ready && checkGone())) {
+            checkGone();
+            return got > 0 ? got : -1;
+        }
     }
     return got;
 }
 
 void QtSerialDevice::purge() {
-    if (port_.isOpen()) port_.clear(QSerialPort::AllDirections);
+    if (port_.isOpen() && !checkGone()) port_.clear(QSerialPort::AllDirections);
     port_.clearError();
 }
 

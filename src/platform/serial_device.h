@@ -8,6 +8,8 @@
 //                                      byte, or 1000 + limit ms in all; -1 on failure
 //   SerialDevice::purge()              discard input and output, in every buffer
 //   SerialDevice::close()              release the port
+//   SerialDevice::lost()               the port went away (hung up, unplugged): it has
+//                                      been released and every call on it fails at once
 //   openSerialDevice(port)             open COMn (1..4) exclusively; nullptr when it fails
 //   setSerialOpener(fn)                replace the opener (tests: in-process fake devices)
 #pragma once
@@ -48,6 +50,7 @@ class SerialDevice {
     virtual int read(char* buffer, int limit) = 0;
     virtual void purge() = 0;
     virtual bool close() = 0;
+    virtual bool lost() const { return false; }
 };
 
 using SerialOpener = std::function<std::unique_ptr<SerialDevice>(int port)>;

@@ -1,0 +1,417 @@
+// The adapter going away (its pty closed) and line noise in its replies, at every kind of
+// exchange: detection, profile reads, the write's acknowledgement wait, the boot loader
+// dialogue and the XModem transfer; and a port that goes away while nothing happens.
+// The program's code runs in-process against kx220-sim over a real pty, in real time.
+#include "app/app_state.h"
+#include "app/language.h"
+#include "app/prop_sheet.h"
+#include "app/settings_store.h"
+#include "download/download_dlg.h"
+#include "link/detection.h"
+#include "link/detection_dialog.h"
+#include "link/profile_transfer.h"
+#include "link/serial_channel.h"
+#include "pages/general_page.h"
+#include "platform/file_dialog.h"
+#include "platform/paths.h"
+#include "profile_store.h"
+#include "profiles/profile_dialogs.h"
+#include "qtest_main.h"
+#include "res/dialog_builder.h"
+#include "sim_process.h"
+#include "test_env.h"
+#include "testkit.h"
+#include "ui_script.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+
+#include <memory>
+#include <random>
+#include <string>
+#include <sys/resource.h>
+
+using namespace omniset;
+using namespace omniset::test;
+
+namespace {
+
+constexpr int kOk = 1, kExit = 2, kLoad = 2001, kDownload = 1205;
+const char kCaption[] = "Velmar Brantis KX220(当前配置)";
+const QString kLost = QStringLiteral("COM1 has been disconnected, please check the connection to KX220!");
+const QString kLongBoxStart = QStringLiteral("Omniset Can't find Brantis KX220!");
+
+CPropSheet* activeSheet() { return activeModal<CPropSheet>(); }
+
+QString freshDir(const QString& name) {
+    const QString dir = scratchRoot() + QLatin1Char('/') + name;
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+    return dir;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A store of factory records on disk, so that any change the adapter makes shows.
+QString factoryStore(const QString& dir) {
+    const QString path = dir + "/store";
+    kx220sim::ProfileStore store(path.toStdString(), kLongProfileLength);
+    std::string error;
+    if (!store.save(&error)) qFatal("store: %s", error.c_str());
+    return path;
+}
+
+kx220sim::ProfileStore loadStore(const QString& path) {
+    kx220sim::ProfileStore store(path.toStdString(), kLongProfileLength);
+    std::string error;
+    if (!store.load(&error)) qFatal("store: %s", error.c_str());
+    return store;
+}
+
+// CPU seconds this process used so far.
+double cpuSeconds() {
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+std::vector<std::string> simArgs(const QString& dir, std::vector<std::string> faults) {
+    std::vector<std::string> args{"--com", "1", "--store", (dir + "/store").toStdString(),
+                                  "--image", (dir + "/image.dl").toStdString()};
+    args.insert(args.end(), faults.begin(), faults.end());
+    return args;
+}
+
+} // namespace
+
+class SimFaultTests : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedBoxes> boxes;
+    std::unique_ptr<ExitRecorder> exits;
+    std::unique_ptr<UiScript> script;
+    std::unique_ptr<QWidget> sheet;      // the General page's parent (its download window's
+    std::unique_ptr<CGeneralPage> page;  // too), kept until the test has looked at them
+
+    int runSheet(int timeoutMs = 30000) {
+        script->start(timeoutMs);
+        CPropSheet sheet(QString::fromUtf8(kCaption));
+        return sheet.run();
+    }
+
+    // The General page on its own, the port open, and a download started with its button.
+    void downloadFromTheGeneralPage(const QString& firmware) {
+        QVERIFY(SerialOpen(1));
+        platform::setOpenFileHandler([=](const platform::OpenFileRequest&) { return firmware; });
+        sheet = std::make_unique<QWidget>();
+        page = std::make_unique<CGeneralPage>();
+        QVERIFY(page->initialise(sheet.get()));
+        page->show();
+        res::control<QPushButton>(page.get(), kDownload)->click();
+        QCOMPARE(DownloadActive, 0);
+        QVERIFY(res::control<QPushButton>(page.get(), kDownload)->isEnabled());
+    }
+
+  private slots:
+    void init() {
+        boxes = std::make_unique<ScriptedBoxes>();
+        exits = std::make_unique<ExitRecorder>();
+        endDialogsOnExit(*exits);
+        script = std::make_unique<UiScript>();
+        LanguageMode = 1;
+        QuickTry = RememberedFirst = true;
+        ScanRate = RememberedRate = 115200;
+        ProfileNumber = kCurrentProfile;
+        DownloadActive = AutoUpgrade = DownloadFinished = 0;
+        QFile::remove(platform::settingsFilePath());
+    }
+    void cleanup() {
+        SerialClose();
+        makePortDangling(1);
+        platform::setOpenFileHandler({});
+        DownloadActive = AutoUpgrade = DownloadFinished = 0;
+        delete downloadWindow();
+        page.reset();
+        sheet.reset();
+        script.reset();
+        exits.reset();
+        boxes.reset();
+    }
+
+    // ---- detection ----
+
+    // The adapter goes away as it is asked who it is: one box of ours, the scan goes on
+    // to the other ports (all empty) and ends with the long box, the port not remembered.
+    void vanishDuringDetection() {
+        const QString dir = freshDir("detect-vanish");
+        SimProcess sim(simArgs(dir, {"--fault-vanish-at", "identify"}));
+        QVERIFY(sim.running());
+        QElapsedTimer t;
+        t.start();
+        CDetectDlg dlg;
+        dlg.exec();
+        QVERIFY2(t.elapsed() < 20000, "no wait beyond the tries");
+        QCOMPARE(exits->code, std::optional<int>(0));
+        QCOMPARE(boxes->shown.size(), std::size_t(2));
+        QCOMPARE(boxes->shown[0].text, kLost);
+        QCOMPARE(boxes->shown[0].owner, nullptr);
+        QVERIFY(boxes->shown[1].text.startsWith(kLongBoxStart));
+        QVERIFY(!SerialIsOpen());
+        QVERIFY(!QFile::exists(platform::settingsFilePath()));
+    }
+
+    // A flipped bit in the family name: that try counts as silent, the next entry that
+    // the adapter answers finds it.
+    void noiseInTheIdentificationReply() {
+        const QString dir = freshDir("detect-noise");
+        SimProcess sim(simArgs(dir, {"--fault-noise", "identify"}));
+        QVERIFY(sim.running());
+        CDetectDlg dlg;
+        QCOMPARE(dlg.exec(), int(QDialog::Accepted));
+        QVERIFY(!exits->code);
+        QVERIFY(boxes->shown.empty());
+        QCOMPARE(GetSettingInt("Asychron_set", "iComNo", 0), 1);
+        QVERIFY(SerialIsOpen());
+    }
+
+    // ---- profile reads ----
+
+    // The first read breaks off half-way: the long box and exit code 1, after our box;
+    // nothing was written to the adapter.
+    void vanishDuringTheFirstRead_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<bool>("lost");
+        QTest::newRow("adapter gone half-way") << "--fault-vanish-at" << "read" << true;
+        QTest::newRow("one bit of noise") << "--fault-noise" << "read" << false;
+    }
+    void vanishDuringTheFirstRead() {
+        QFETCH(QString, fault);
+        QFETCH(QString, option);
+        QFETCH(bool, lost);
+        const QString dir = freshDir("first-read");
+        const QByteArray before = fileBytes(factoryStore(dir));
+        SimProcess sim(simArgs(dir, {fault.toStdString(), option.toStdString()}));
+        QVERIFY(SerialOpen(1));
+        QElapsedTimer t;
+        t.start();
+        runSheet();
+        QVERIFY(t.elapsed() < 15000);
+        QCOMPARE(exits->code, std::optional<int>(1));
+        QStringList expected;
+        if (lost) expected << kLost;
+        QCOMPARE(boxes->shown.size(), std::size_t(expected.size() + 1));
+        for (int i = 0; i < expected.size(); ++i) QCOMPARE(boxes->shown[i].text, expected[i]);
+        QVERIFY(boxes->shown.back().text.startsWith(kLongBoxStart));
+        QVERIFY(!SerialIsOpen());
+        sim.stop();
+        QCOMPARE(fileBytes(dir + "/store"), before);
+    }
+
+    // A loaded profile with one flipped bit fails its checksum: the sheet keeps what it
+    // showed, and OK then writes that record, never the broken one.
+    void noiseInALoadedProfile() {
+        const QString dir = freshDir("load-noise");
+        const QString storePath = factoryStore(dir);
+        // Profile 1 differs from the current configuration, so a wrong record shows.
+        {
+            auto store = loadStore(storePath);
+            auto record = store.record(1);
+            record[field::FareUnit] = 77;
+            store.setRecord(1, record);
+            std::string error;
+            QVERIFY(store.save(&error));
+        }
+        const auto current = loadStore(storePath).record(kCurrentProfile);
+        SimProcess sim(simArgs(dir, {"--fault-noise", "read:2"}));
+        QVERIFY(SerialOpen(1));
+        ProfileRecord shown;
+        QString caption;
+        script->when(activeSheet, [&] {
+            shown = ProfileImage();
+            caption = activeSheet()->windowTitle();
+            activeSheet()->button(kLoad)->click();
+        });
+        script->when(activeModal<CLoadProfileDlg>, [] {
+            auto* d = activeModal<CLoadProfileDlg>();
+            chooseItem(d->findChild<QComboBox*>(), 2); // Profile 1
+            clickButton(d, 1);
+        });
+        // The failed read shows nothing, restores the profile number and keeps the image.
+        script->when([&] { return activeSheet() && !activeModal<CLoadProfileDlg>() &&
+                                  ProfileNumber == kCurrentProfile &&
+                                  activeSheet()->windowTitle() == caption &&
+                                  ProfileImage() == shown; },
+                     [] { activeSheet()->button(kOk)->click(); });
+        script->when(activeModal<CCurrentProfileDlg>,
+                     [] { clickButton(activeModal<CCurrentProfileDlg>(), 1); });
+        const int result = runSheet();
+        QVERIFY2(script->done(), qPrintable(QStringLiteral("%1 steps left, boxes: %2, caption %3")
+                                                .arg(script->pending())
+                                                .arg(boxes->texts().join('|'))
+                                                .arg(ProfileNumber)));
+        QCOMPARE(result, int(QDialog::Accepted));
+        QVERIFY2(boxes->shown.empty(), qPrintable(boxes->texts().join('|')));
+        sim.stop();
+        const auto after = loadStore(storePath);
+        QVERIFY(after.record(kCurrentProfile) == current);
+        QCOMPARE(int(after.record(1)[field::FareUnit]), 77);
+    }
+
+    // ---- the write's acknowledgement ----
+
+    // The adapter goes away once it has the record, before it stores or acknowledges it:
+    // our box and the write's error box at once, not after 60 s; the sheet stays open.
+    void vanishDuringTheAcknowledgementWait() {
+        const QString dir = freshDir("ack-vanish");
+        const QByteArray before = fileBytes(factoryStore(dir));
+        SimProcess sim(simArgs(dir, {"--fault-vanish-at", "write"}));
+        QVERIFY(SerialOpen(1));
+        QElapsedTimer t;
+        script->when(activeSheet, [&] {
+            t.start();
+            activeSheet()->button(kOk)->click();
+        });
+        script->when(activeModal<CCurrentProfileDlg>,
+                     [] { clickButton(activeModal<CCurrentProfileDlg>(), 1); });
+        script->when([this] { return activeSheet() && boxes->shown.size() >= 2; }, [&] {
+            QVERIFY2(t.elapsed() < 15000, "no 60 s wait on a port that is gone");
+            activeSheet()->button(kExit)->click();
+        });
+        QCOMPARE(runSheet(), int(QDialog::Rejected));
+        QVERIFY(script->done());
+        QCOMPARE(boxes->texts(), (QStringList{kLost, QString::fromUtf8("Writing Profile Error！")}));
+        QCOMPARE(ProfileNumber, kCurrentProfile);
+        QVERIFY(!exits->code);
+        sim.stop();
+        QCOMPARE(fileBytes(dir + "/store"), before);
+    }
+
+    // ---- a port that goes away while nothing happens ----
+
+    // No CPU is spent on the dead port while the program waits for the user, the next
+    // exchange tells once, and the ones after it fail quietly.
+    void vanishWhileIdle() {
+        const QString dir = freshDir("idle-vanish");
+        SimProcess sim(simArgs(dir, {}));
+        QVERIFY(SerialOpen(1));
+        sim.stop(); // closes the pty
+        const double cpu0 = cpuSeconds();
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 2000) platform::waitForEvents(platform::tickCount() + 100);
+        const double used = cpuSeconds() - cpu0;
+        QVERIFY2(used < 0.5, qPrintable(QStringLiteral("%1 s of CPU in 2 s").arg(used)));
+        SerialPurge();
+        QVERIFY(!SerialWrite("ati3\r"));
+        QCOMPARE(SerialReadText(50), std::string());
+        QCOMPARE(SerialReadText(50), std::string());
+        QVERIFY(!SerialWrite("ati4\r"));
+        QCOMPARE(boxes->texts(), QStringList{kLost});
+        QVERIFY(SerialLost());
+        QVERIFY(!SerialIsOpen());
+    }
+
+    // ---- the firmware download ----
+
+    // The boot loader dialogue broken at each of its prompts: the acknowledge error (and
+    // our box when the adapter went away); the page is usable again.
+    void bootLoaderDialogueFaults_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QStringList>("after");
+        const QString notice = QStringLiteral("NOTICE: Not do anything else when downloading software!");
+        const QString ackError = QStringLiteral("Communication acknowledge error when downloading!");
+        QTest::newRow("gone at the first prompt")
+            << "--fault-vanish-at" << "boot:1" << QStringList{kLost, ackError};
+        QTest::newRow("gone at the speed prompt")
+            << "--fault-vanish-at" << "boot:2" << QStringList{notice, kLost, ackError};
+        QTest::newRow("noise in the first prompt")
+            << "--fault-noise" << "boot:1" << QStringList{ackError};
+        QTest::newRow("noise in Waiting...")
+            << "--fault-noise" << "boot:3" << QStringList{notice, ackError};
+    }
+    void bootLoaderDialogueFaults() {
+        QFETCH(QString, fault);
+        QFETCH(QString, option);
+        QFETCH(QStringList, after);
+        const QString dir = freshDir("boot");
+        QFile fw(dir + "/kx220a20.DL");
+        QVERIFY(fw.open(QIODevice::WriteOnly));
+        fw.write(QByteArray(4000, 'x'));
+        fw.close();
+        SimProcess sim(simArgs(dir, {fault.toStdString(), option.toStdString()}));
+        QElapsedTimer t;
+        t.start();
+        downloadFromTheGeneralPage(fw.fileName());
+        QVERIFY(t.elapsed() < 20000);
+        QVERIFY(!exits->code);
+        QStringList texts = boxes->texts();
+        QVERIFY(!texts.isEmpty());
+        texts.removeFirst(); // the page's question
+        QCOMPARE(texts, after);
+        QVERIFY(!downloadWindow());
+        QVERIFY(!QFile::exists(dir + "/image.dl"));
+    }
+
+    // The adapter goes away after the third block: the transfer ends at once with our
+    // box alone (no stream of send errors, no endless cycles), the progress window stays.
+    void vanishInTheMiddleOfTheTransfer() {
+        const QString dir = freshDir("xmodem-vanish");
+        QFile fw(dir + "/kx220a20.DL");
+        QVERIFY(fw.open(QIODevice::WriteOnly));
+        fw.write(QByteArray(20000, 'y'));
+        fw.close();
+        SimProcess sim(simArgs(dir, {"--fault-vanish-at", "block:3"}));
+        QElapsedTimer t;
+        t.start();
+        const double cpu0 = cpuSeconds();
+        downloadFromTheGeneralPage(fw.fileName());
+        QVERIFY(t.elapsed() < 20000);
+        QVERIFY(cpuSeconds() - cpu0 < 0.7 * double(t.elapsed()) / 1000.0);
+        QVERIFY(!exits->code);
+        QStringList texts = boxes->texts();
+        QVERIFY(!texts.isEmpty());
+        texts.removeFirst();
+        QCOMPARE(texts, (QStringList{"NOTICE: Not do anything else when downloading software!", kLost}));
+        QVERIFY(downloadWindow());
+        QVERIFY(downloadWindow()->m_nPacket >= 3);
+        QVERIFY(!QFile::exists(dir + "/image.dl"));
+    }
+
+    // A flipped bit in a block's ACK: the sender waits, the receiver repeats itself, and
+    // the image arrives whole.
+    void noiseOnABlockAcknowledgement() {
+        const QString dir = freshDir("xmodem-noise");
+        std::mt19937 random(5);
+        QByteArray data(5000, '\0');
+        for (auto& c : data) c = char(random() & 0xFF);
+        QFile fw(dir + "/kx220a20.DL");
+        QVERIFY(fw.open(QIODevice::WriteOnly));
+        fw.write(data);
+        fw.close();
+        SimProcess sim(simArgs(dir, {"--fault-noise", "block:2"}));
+        QVERIFY(SerialOpen(1));
+        platform::setOpenFileHandler([&](const platform::OpenFileRequest&) { return fw.fileName(); });
+        CGeneralPage page;
+        QWidget sheet;
+        QVERIFY(page.initialise(&sheet));
+        page.show();
+        res::control<QPushButton>(&page, kDownload)->click();
+        QCOMPARE(exits->code, std::optional<int>(0));
+        QCOMPARE(boxes->texts().last(),
+                 QStringLiteral("Download software to KX220 sucessfully! Please restart Omniset!"));
+        const QByteArray image = fileBytes(dir + "/image.dl");
+        QVERIFY(image.startsWith(data));
+    }
+};
+
+OMNISET_QTEST_MAIN(SimFaultTests)
+#include "test_sim_faults.moc"
