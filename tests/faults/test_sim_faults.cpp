@@ -27,12 +27,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 
 #include <memory>
 #include <random>
 #include <string>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace omniset;
 using namespace omniset::test;
@@ -80,6 +82,21 @@ double cpuSeconds() {
     ::getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Whether this process has a file descriptor open on `path` (also once the file is gone:
+// the link then reads "path (deleted)").
+bool holdsFile(const QString& path) {
+    const std::string wanted = path.toStdString();
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        char target[4096];
+        const ssize_t n = ::readlink(qPrintable(fds.filePath(fd)), target, sizeof target - 1);
+        if (n <= 0) continue;
+        const std::string text(target, std::size_t(n));
+        if (text == wanted || text.rfind(wanted + " ", 0) == 0) return true;
+    }
+    return false;
 }
 
 std::vector<std::string> simArgs(const QString& dir, std::vector<std::string> faults) {
@@ -302,6 +319,9 @@ class SimFaultTests : public QObject {
         const QString dir = freshDir("idle-vanish");
         SimProcess sim(simArgs(dir, {}));
         QVERIFY(SerialOpen(1));
+        const QString slave = QFileInfo(platform::portLinkPath(1)).canonicalFilePath();
+        QVERIFY(!slave.isEmpty());
+        QVERIFY(holdsFile(slave));
         sim.stop(); // closes the pty
         const double cpu0 = cpuSeconds();
         QElapsedTimer t;
@@ -309,6 +329,7 @@ class SimFaultTests : public QObject {
         while (t.elapsed() < 2000) platform::waitForEvents(platform::tickCount() + 100);
         const double used = cpuSeconds() - cpu0;
         QVERIFY2(used < 0.5, qPrintable(QStringLiteral("%1 s of CPU in 2 s").arg(used)));
+        QVERIFY2(!holdsFile(slave), "the dead port is released while the program waits");
         SerialPurge();
         QVERIFY(!SerialWrite("ati3\r"));
         QCOMPARE(SerialReadText(50), std::string());
