@@ -23,9 +23,12 @@ namespace omniset::platform {
 namespace {
 
 class QtSerialDevice;
+// Never destroyed: a port still held by a static (the link's channel) is closed by its
+// destructor when the process exits, possibly after this set's own destructor would have
+// run.
 std::set<QtSerialDevice*>& openDevices() {
-    static std::set<QtSerialDevice*> devices;
-    return devices;
+    static auto* devices = new std::set<QtSerialDevice*>;
+    return *devices;
 }
 
 SerialOpener& opener() {
