@@ -29,14 +29,23 @@ sleep 2 # let the first paint and the page fills settle
 hz=$(getconf CLK_TCK)
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$app/stat"; }
 wakeups() { awk '/^voluntary_ctxt_switches/ {print $2}' "/proc/$app/status"; }
+# VmHWM is folded in from the current RSS lazily, so a later reading can be lower: keep
+# the highest seen.
+peak=0
+note_peak() {
+    local now
+    now=$(awk '/VmHWM/ {print $2}' "/proc/$app/status")
+    if (( now > peak )); then peak=$now; fi
+}
 measure() {
     local label=$1 t0 w0 t1 w1
     t0=$(cpu_ticks) w0=$(wakeups)
     sleep "$seconds"
     kill -0 "$app" 2>/dev/null || { echo "omniset ended during the measurement"; exit 1; }
     t1=$(cpu_ticks) w1=$(wakeups)
+    note_peak
     awk -v label="$label" -v ticks=$((t1 - t0)) -v hz="$hz" -v s="$seconds" -v w=$((w1 - w0)) \
-        -v hwm="$(awk '/VmHWM/ {print $2}' "/proc/$app/status")" 'BEGIN {
+        -v hwm="$peak" 'BEGIN {
         printf "%-28s CPU %5d ms in %d s (%.3f %%), %6d wake-ups (%.1f/s), peak memory %6d KiB\n",
                label, ticks * 1000 / hz, s, ticks * 100 / hz / s, w, w / s, hwm }'
 }
