@@ -295,7 +295,9 @@ void CPropSheet::onLanguage() {
 }
 
 void CPropSheet::afterCommand() {
-    // Repaint the whole sheet, so that texts and enabled states follow at once.
+    // The sheet's own texts and enabled states follow at once (a repaint request may be
+    // served only some milliseconds later); then the whole sheet repaints.
+    refreshTexts();
     update();
     tabs_->currentWidget()->update();
 }

@@ -3,6 +3,7 @@
 #include "res/dialog_builder.h"
 
 #include <QAbstractButton>
+#include <QTest>
 
 namespace omniset::test {
 
@@ -19,14 +20,18 @@ void UiScript::start(int timeoutMs) {
     timer_.start();
     deadline_.setSingleShot(true);
     deadline_.callOnTimeout(this, [this] {
-        if (done()) return;
-        timedOut_ = true;
-        steps_.clear();
-        timer_.stop();
-        endAllDialogs();
-        deadline_.start(200); // dialogs opened by an action still running
+        if (done() && !QTest::currentTestFailed()) return;
+        abandon();
     });
     deadline_.start(timeoutMs);
+}
+
+void UiScript::abandon() {
+    timedOut_ = true;
+    steps_.clear();
+    timer_.stop();
+    endAllDialogs();
+    deadline_.start(200); // dialogs opened by an action still running
 }
 
 void UiScript::poll() {
@@ -40,6 +45,9 @@ void UiScript::poll() {
     QTimer::singleShot(0, this, [this, action] {
         launching_ = false;
         action();
+        // A failed check returns from the step without the clicks that would end the
+        // windows: end them now rather than at the time-out.
+        if (QTest::currentTestFailed()) abandon();
     });
 }
 

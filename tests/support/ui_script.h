@@ -3,8 +3,9 @@
 //   UiScript script;                  steps run in order, each once its condition holds;
 //   script.when(cond, action)         polled every few milliseconds from the event loop, so
 //   script.start(timeoutMs)           the steps act inside nested modal loops and waits;
-//                                     a script still waiting at the time-out ends every
-//                                     modal loop, so a failed step cannot hang the test
+//                                     a script still waiting at the time-out, or a step
+//                                     whose check failed, ends every modal loop, so a
+//                                     failed step cannot hang the test
 //   script.done()                     all steps ran
 //   activeModal<T>()                  the active modal window if it is a T
 //   clickButton(window, id)           click the push button with that identifier
@@ -36,6 +37,7 @@ class UiScript : public QObject {
 
   private:
     void poll();
+    void abandon();
     struct Step {
         std::function<bool()> condition;
         std::function<void()> action;
