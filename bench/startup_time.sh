@@ -22,7 +22,12 @@ for run in $(seq "$runs"); do
     start=$(date +%s%N)
     build/src/omniset & app=$!
     # Poll every 5 ms (xdotool's own --sync polls only twice a second).
+    # A run that has not shown the sheet after 30 s is reported and ends the benchmark.
     until xdotool search --onlyvisible --name '^Velmar Brantis KX220\(Current Profile\)$' >/dev/null; do
+        if (( ($(date +%s%N) - start) / 1000000 > 30000 )) || ! kill -0 "$app" 2>/dev/null; then
+            echo "run $run: no sheet within 30 s" >&2
+            exit 1
+        fi
         sleep 0.005
     done
     shown=$(date +%s%N)
