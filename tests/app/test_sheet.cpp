@@ -11,6 +11,7 @@
 #include "pages/general_page.h"
 #include "pages/port_pages.h"
 #include "profiles/profile_dialogs.h"
+#include "program_rig.h"
 #include "qtest_main.h"
 #include "res/dialog_builder.h"
 #include "test_env.h"
@@ -29,7 +30,6 @@ using namespace omniset::test;
 namespace {
 
 constexpr int kOk = 1, kExit = 2;
-const platform::LineSettings k8N1{115200, 8, 0, 0};
 
 CPropSheet* activeSheet() { return activeModal<CPropSheet>(); }
 
@@ -41,16 +41,13 @@ bool sheetIdleAt(int profile) {
 
 } // namespace
 
-class SheetTests : public QObject {
+class SheetTests : public ProgramRig {
     Q_OBJECT
 
-    std::unique_ptr<VirtualClock> clock;
-    std::unique_ptr<FakePorts> ports;
-    std::unique_ptr<ScriptedBoxes> boxes;
-    std::unique_ptr<ExitRecorder> exits;
-    std::unique_ptr<EngineAdapter> adapter;
-    std::unique_ptr<UiScript> script;
-    int storeNumber = 0;
+  public:
+    SheetTests() : ProgramRig(QStringLiteral("sheet")) {}
+
+  private:
 
     // Replies to commands that start with `prefix` are changed by `edit`.
     void editReplies(std::string prefix, std::function<std::string(std::string)> edit) {
@@ -75,34 +72,21 @@ class SheetTests : public QObject {
     // The adapter on COM1, the port open as detection leaves it.
     void startAdapter(kx220sim::Faults faults = {}) {
         kx220sim::EngineSettings s;
-        s.storePath = (scratchRoot() + QStringLiteral("/sheet-%1.store").arg(++storeNumber))
-                          .toStdString();
         s.faults = faults;
-        adapter = std::make_unique<EngineAdapter>(*ports, 1, k8N1, s, *clock);
+        adapterOn(1, s);
         QVERIFY(SerialOpen(1));
     }
 
   private slots:
     void init() {
-        clock = std::make_unique<VirtualClock>();
-        ports = std::make_unique<FakePorts>();
-        boxes = std::make_unique<ScriptedBoxes>();
-        exits = std::make_unique<ExitRecorder>();
-        endDialogsOnExit(*exits);
-        script = std::make_unique<UiScript>();
+        makeRig();
         LanguageMode = 1;
         ProfileNumber = kCurrentProfile;
         DownloadActive = 0;
         AllocateProfile(kShortProfileLength);
     }
     void cleanup() {
-        SerialClose();
-        script.reset();
-        adapter.reset();
-        exits.reset();
-        boxes.reset();
-        ports.reset();
-        clock.reset();
+        dropRig();
     }
 
     void buttonsCaptionsAndLanguage() {

@@ -9,6 +9,7 @@
 #include "link/serial_channel.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "program_rig.h"
 #include "qtest_main.h"
 #include "res/dialog_builder.h"
 #include "sim_process.h"
@@ -28,7 +29,6 @@ using namespace omniset;
 using namespace omniset::test;
 
 namespace {
-const platform::LineSettings k8N1{115200, 8, 0, 0};
 CPropSheet* activeSheet() { return activeModal<CPropSheet>(); }
 QByteArray settingsText() {
     QFile f(platform::settingsFilePath());
@@ -36,39 +36,24 @@ QByteArray settingsText() {
 }
 } // namespace
 
-class StartupTests : public QObject {
+class StartupTests : public ProgramRig {
     Q_OBJECT
 
-    std::unique_ptr<VirtualClock> clock;
-    std::unique_ptr<FakePorts> ports;
-    std::unique_ptr<ScriptedBoxes> boxes;
-    std::unique_ptr<ExitRecorder> exits;
-    std::unique_ptr<EngineAdapter> adapter;
-    std::unique_ptr<UiScript> script;
-    int storeNumber = 0;
+  public:
+    StartupTests() : ProgramRig(QStringLiteral("startup")) {}
+
+  private:
 
     void adapterOn(int port, const char* firmware = "2.0") {
         kx220sim::EngineSettings s;
         s.firmware = firmware;
-        s.storePath = (scratchRoot() + QStringLiteral("/startup-%1.store").arg(++storeNumber))
-                          .toStdString();
-        adapter = std::make_unique<EngineAdapter>(*ports, port, k8N1, s, *clock);
+        ProgramRig::adapterOn(port, s);
     }
-    void fakes() {
-        // The old fakes go first: each restores the real service when it goes.
-        adapter.reset();
-        ports.reset();
-        clock.reset();
-        clock = std::make_unique<VirtualClock>();
-        ports = std::make_unique<FakePorts>();
-    }
+    void fakes() { freshPorts(); }
 
   private slots:
     void init() {
-        boxes = std::make_unique<ScriptedBoxes>();
-        exits = std::make_unique<ExitRecorder>();
-        endDialogsOnExit(*exits);
-        script = std::make_unique<UiScript>();
+        makeRig(false); // each test makes its fakes
         QFile::remove(platform::settingsFilePath());
         QuickTry = RememberedFirst = true;
         ScanRate = RememberedRate = 115200;
@@ -77,13 +62,7 @@ class StartupTests : public QObject {
         qunsetenv("LC_MESSAGES");
     }
     void cleanup() {
-        SerialClose();
-        script.reset();
-        adapter.reset();
-        ports.reset();
-        clock.reset();
-        exits.reset();
-        boxes.reset();
+        dropRig();
     }
 
     void detectionFindsTheAdapterAndRemembersThePort() {

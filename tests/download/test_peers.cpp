@@ -14,6 +14,7 @@
 #include "sim_process.h"
 #include "test_env.h"
 #include "testkit.h"
+#include "transfer_data.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -37,26 +38,6 @@ namespace {
 
 constexpr int kBlock = 1024;
 constexpr std::size_t kFileSize = 100000;
-
-std::string randomBytes(std::size_t n, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string out(n, '\0');
-    for (auto& c : out) c = char(random() & 0xFF);
-    return out;
-}
-
-// Every block as sent: the data area overwritten block by block, plus the frame of the
-// read that found the end of the file.
-std::string expectedImage(const std::string& data) {
-    std::string image, area(kBlock, '0');
-    for (std::size_t pos = 0;;) {
-        const std::size_t n = std::min<std::size_t>(kBlock, data.size() - pos);
-        area.replace(0, n, data, pos, n);
-        pos += n;
-        image += area;
-        if (n == 0) return image;
-    }
-}
 
 QString freshDir(const QString& name) {
     const QString dir = scratchRoot() + QLatin1Char('/') + name;

@@ -19,6 +19,7 @@
 #include "res/window_texts.h"
 #include "test_env.h"
 #include "testkit.h"
+#include "transfer_data.h"
 #include "ui_script.h"
 
 #include <QAbstractItemView>
@@ -56,27 +57,6 @@ const char* const kEmptyEn = "The download file is empty!";
 const char* const kEmptyZh = "下载文件为空!";
 const char* const kSuccessEn = "Download software to KX220 sucessfully! Please restart Omniset!";
 const char* const kSuccessZh = "给KX220下载主机软件成功!请重启Omniset!";
-
-std::string randomBytes(std::size_t n, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string out(n, '\0');
-    for (auto& c : out) c = char(random() & 0xFF);
-    return out;
-}
-
-// The image a receiver that keeps every block gets: the data area block by block, each
-// short read leaving the previous block's bytes behind, plus the frame of the read that
-// found the end.
-std::string expectedImage(const std::string& data) {
-    std::string image, area(kBlock, '0');
-    for (std::size_t pos = 0;;) {
-        const std::size_t n = std::min<std::size_t>(kBlock, data.size() - pos);
-        area.replace(0, n, data, pos, n);
-        pos += n;
-        image += area;
-        if (n == 0) return image;
-    }
-}
 
 QString writeFile(const QString& path, const std::string& data) {
     QFile f(path);

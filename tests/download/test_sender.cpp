@@ -10,6 +10,7 @@
 #include "link/serial_channel.h"
 #include "test_env.h"
 #include "testkit.h"
+#include "transfer_data.h"
 
 #include <QFile>
 
@@ -22,6 +23,7 @@
 #include <vector>
 
 using namespace omniset;
+using omniset::test::randomBytes;
 namespace k = kx220;
 
 namespace {
@@ -34,13 +36,6 @@ const std::string kEot(1, char(k::kEOT));
 
 constexpr int kBlock = 1024;
 constexpr int kFrame = 1029;
-
-std::string randomBytes(std::size_t n, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string out(n, '\0');
-    for (auto& c : out) c = char(random() & 0xFF);
-    return out;
-}
 
 std::string frameOf(int block, const std::string& area) {
     const auto number = static_cast<unsigned char>(block & 0xFF);

@@ -10,6 +10,7 @@
 #include "link/detection_dialog.h"
 #include "link/serial_channel.h"
 #include "platform/paths.h"
+#include "program_rig.h"
 #include "qtest_main.h"
 #include "test_env.h"
 #include "ui_script.h"
@@ -27,7 +28,6 @@ using namespace omniset::test;
 
 namespace {
 
-const platform::LineSettings k8N1{115200, 8, 0, 0};
 
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
@@ -69,16 +69,13 @@ class FileSizeLimit {
 
 } // namespace
 
-class SettingsFaultTests : public QObject {
+class SettingsFaultTests : public ProgramRig {
     Q_OBJECT
 
-    std::unique_ptr<VirtualClock> clock;
-    std::unique_ptr<FakePorts> ports;
-    std::unique_ptr<ScriptedBoxes> boxes;
-    std::unique_ptr<ExitRecorder> exits;
-    std::unique_ptr<EngineAdapter> adapter;
-    std::unique_ptr<UiScript> script;
-    int storeNumber = 0;
+  public:
+    SettingsFaultTests() : ProgramRig(QStringLiteral("settings")) {}
+
+  private:
 
     // Start-up against the adapter on COM1, to the sheet and out with Escape.
     void startUpAndLeave() {
@@ -93,16 +90,8 @@ class SettingsFaultTests : public QObject {
 
   private slots:
     void init() {
-        clock = std::make_unique<VirtualClock>();
-        ports = std::make_unique<FakePorts>();
-        boxes = std::make_unique<ScriptedBoxes>();
-        exits = std::make_unique<ExitRecorder>();
-        endDialogsOnExit(*exits);
-        script = std::make_unique<UiScript>();
-        kx220sim::EngineSettings s;
-        s.storePath = (scratchRoot() + QStringLiteral("/settings-%1.store").arg(++storeNumber))
-                          .toStdString();
-        adapter = std::make_unique<EngineAdapter>(*ports, 1, k8N1, s, *clock);
+        makeRig();
+        adapterOn(1);
         QuickTry = RememberedFirst = true;
         ScanRate = RememberedRate = 115200;
         qputenv("LANG", "en_US.UTF-8");
@@ -112,13 +101,7 @@ class SettingsFaultTests : public QObject {
         QFile::remove(platform::settingsFilePath());
     }
     void cleanup() {
-        SerialClose();
-        script.reset();
-        adapter.reset();
-        ports.reset();
-        clock.reset();
-        exits.reset();
-        boxes.reset();
+        dropRig();
         QDir(platform::settingsFilePath()).removeRecursively();
         QFile::remove(platform::settingsFilePath());
     }

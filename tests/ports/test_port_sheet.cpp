@@ -11,6 +11,7 @@
 #include "pages/port_pages.h"
 #include "port_fixture.h"
 #include "profiles/profile_dialogs.h"
+#include "program_rig.h"
 #include "qtest_main.h"
 #include "sim_process.h"
 #include "test_env.h"
@@ -31,7 +32,6 @@ namespace f = omniset::field;
 namespace {
 
 constexpr int kOk = 1, kExit = 2;
-const platform::LineSettings k8N1{115200, 8, 0, 0};
 
 CPropSheet* activeSheet() { return activeModal<CPropSheet>(); }
 bool sheetIdle() { return activeSheet() && !InputGuard::isGuarded(activeSheet()); }
@@ -57,23 +57,17 @@ void confirmCurrentProfile() {
 
 } // namespace
 
-class PortSheetTest : public QObject {
+class PortSheetTest : public ProgramRig {
     Q_OBJECT
 
-    std::unique_ptr<VirtualClock> clock;
-    std::unique_ptr<FakePorts> ports;
-    std::unique_ptr<ScriptedBoxes> boxes;
-    std::unique_ptr<ExitRecorder> exits;
-    std::unique_ptr<EngineAdapter> adapter;
-    std::unique_ptr<UiScript> script;
-    int storeNumber = 0;
+  public:
+    PortSheetTest() : ProgramRig(QStringLiteral("ports")) {}
+
+  private:
 
     void startEngine() {
-        clock = std::make_unique<VirtualClock>();
-        ports = std::make_unique<FakePorts>();
-        kx220sim::EngineSettings s;
-        s.storePath = (scratchRoot() + QStringLiteral("/ports-%1.store").arg(++storeNumber)).toStdString();
-        adapter = std::make_unique<EngineAdapter>(*ports, 1, k8N1, s, *clock);
+        freshPorts();
+        adapterOn(1);
         QVERIFY(SerialOpen(1));
     }
     const kx220sim::ProfileStore& store() { return adapter->engine().store(); }
@@ -89,21 +83,12 @@ class PortSheetTest : public QObject {
 
   private slots:
     void init() {
-        boxes = std::make_unique<ScriptedBoxes>();
-        exits = std::make_unique<ExitRecorder>();
-        endDialogsOnExit(*exits);
-        script = std::make_unique<UiScript>();
+        makeRig(false); // startEngine() makes the fakes
         LanguageMode = 1;
         ProfileNumber = kCurrentProfile;
     }
     void cleanup() {
-        SerialClose();
-        script.reset();
-        adapter.reset();
-        exits.reset();
-        boxes.reset();
-        ports.reset();
-        clock.reset();
+        dropRig();
     }
 
     void okWritesExactlyTheEditedBytes() {
