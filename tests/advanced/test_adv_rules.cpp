@@ -3,6 +3,7 @@
 // (nothing read or written past byte 313, the checksum slot untouched).
 #include "pages/dataport_adv_rules.h"
 #include "pages/teladv_rules.h"
+#include "record_changes.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <string>
 
 using namespace omniset;
+using omniset::test::changes;
 namespace f = omniset::field;
 
 namespace {
@@ -35,13 +37,6 @@ ProfileRecord baseRecord(int length = kLongProfileLength) {
     r.setText(f::InternationalPrefix, 6, "00");
     r.setChecksumByte(kSlotSentinel);
     return r;
-}
-
-std::map<int, int> changes(const ProfileRecord& before, const ProfileRecord& after) {
-    std::map<int, int> out;
-    for (int i = 0; i < before.length(); ++i)
-        if (before.byte(i) != after.byte(i)) out[i] = after.byte(i);
-    return out;
 }
 
 // Expected writes: single bytes, and a text with zeros to the end of its span.

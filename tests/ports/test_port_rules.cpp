@@ -1,6 +1,7 @@
 // The port pages' byte rules as plain functions: fills and packings at their boundaries.
 #include "pages/dataport_rules.h"
 #include "pages/telport_rules.h"
+#include "record_changes.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <string>
 
 using namespace omniset;
+using omniset::test::changes;
 namespace f = omniset::field;
 
 namespace {
@@ -17,14 +19,6 @@ ProfileRecord noiseRecord(int length = kLongProfileLength) {
     ProfileRecord r(length);
     for (int i = 0; i < length; ++i) r.setByte(i, static_cast<std::uint8_t>(i * 37 + 11));
     return r;
-}
-
-// The bytes that differ between two records, with their new values.
-std::map<int, int> changes(const ProfileRecord& before, const ProfileRecord& after) {
-    std::map<int, int> out;
-    for (int i = 0; i < before.length(); ++i)
-        if (before.byte(i) != after.byte(i)) out[i] = after.byte(i);
-    return out;
 }
 
 // Members as a fill of `image` leaves them, then packed back with DTR as filled.
