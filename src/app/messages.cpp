@@ -1,6 +1,7 @@
 #include "messages.h"
 
 #include "language.h"
+#include "platform/cursor.h"
 
 namespace omniset {
 
@@ -13,6 +14,7 @@ BoxAnswer ownedBoxText(QWidget* owner, const QString& text, BoxButtons buttons, 
     r.buttons = buttons;
     r.icon = icon;
     r.cancelIsDefault = cancelIsDefault;
+    platform::ArrowCursor arrow; // a box waits for the user, not for the adapter
     return platform::showMessageBox(r);
 }
 

@@ -122,14 +122,15 @@ bool CPropSheet::initialise() {
     showReadingStatus(this);
     UnlockProfiles();
     bool read = ReadProfile(profileReadCommand(kCurrentProfile));
-    closeReadingStatus();
     if (!read) {
-        firstReadFailedBox();
+        firstReadFailedBox(); // the status window stays up behind it
+        closeReadingStatus();
         SerialClose();
         platform::endProcess(1);
         return false;
     }
     ProfileNumber = kCurrentProfile;
+    closeReadingStatus();
     // 6. The first page initialises: identification and the out-of-date check.
     if (!general_->initialise(this) || platform::processEnded()) return false;
     // 7.-8. No Apply button; the three extra buttons beside OK and Exit.
@@ -221,8 +222,10 @@ void CPropSheet::activate(QWidget* page) {
     if (page == dataPort_ && !dataPort_->initialised()) dataPort_->initialise();
 }
 
+// The commands show the wait cursor only while they talk to the adapter (the exchanges
+// set it) and while they pack: never over a dialog or a box that waits for the user.
 bool CPropSheet::PackPages() {
-    platform::WaitCursor wait;
+    platform::WaitCursor wait; // until EncodeProfile shows the arrow
     auto& image = ProfileImage();
     // The data port page first (activated so that its controls exist). A page whose
     // values fail their checks stops the packing: nothing is written.
@@ -239,7 +242,6 @@ bool CPropSheet::PackPages() {
 }
 
 void CPropSheet::onLoad() {
-    platform::WaitCursor wait;
     const int old = ProfileNumber;
     LoadConfirmed = 0;
     CLoadProfileDlg(this, LoadConfirmed).exec();
@@ -266,7 +268,6 @@ void CPropSheet::onLoad() {
 }
 
 void CPropSheet::onSave() {
-    platform::WaitCursor wait;
     const int old = ProfileNumber;
     SaveConfirmed = 0;
     CSaveProfileDlg(this, SaveConfirmed).exec();
@@ -289,7 +290,6 @@ void CPropSheet::onSave() {
 }
 
 void CPropSheet::onLanguage() {
-    platform::WaitCursor wait;
     toggleLanguage();
     afterCommand();
 }
@@ -303,7 +303,6 @@ void CPropSheet::afterCommand() {
 }
 
 void CPropSheet::accept() {
-    platform::WaitCursor wait;
     CurrentConfirmed = 0;
     CCurrentProfileDlg(this, CurrentConfirmed).exec();
     if (!CurrentConfirmed) return;

@@ -17,6 +17,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
@@ -104,10 +105,12 @@ QString openChosenFile(CXModemSender& sender) {
 CDownloadDlg* openProgressWindow(QWidget* owner, const QString& path, qint64 size) {
     auto* dlg = new CDownloadDlg(owner);
     dlg->show();
-    if (owner) {
-        const QRect frame = owner->window()->frameGeometry();
-        dlg->move(frame.center() - dlg->rect().center());
-    }
+    // Centred over the sheet; on the screen while the sheet was never shown (the
+    // automatic upgrade runs before it is).
+    QRect over;
+    if (owner && owner->window()->isVisible()) over = owner->window()->frameGeometry();
+    else if (QScreen* screen = dlg->screen()) over = screen->availableGeometry();
+    if (over.isValid()) dlg->move(over.center() - dlg->rect().center());
     dlg->raise();
     dlg->activateWindow();
     dlg->repaint();
@@ -178,8 +181,10 @@ void RunDownload(CXModemSender& sender) {
     // 6: the progress window, 7: the transfer (8, the completion, runs from the sender).
     CDownloadDlg* dlg = openProgressWindow(sender.owner(), path, sender.fileSize());
     sender.setView(dlg);
-    sender.Run();
+    const bool done = sender.Run();
     sender.setView(nullptr);
+    // After an unsuccessful end (its message shown) nothing should look as if it still ran.
+    if (!done) delete downloadWindow();
 }
 
 void CompleteDownload(CXModemSender& sender) {

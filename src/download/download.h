@@ -3,7 +3,8 @@
 //   RunDownload(sender)          the whole procedure on a fresh sender: find and open the
 //                                firmware file, the boot loader dialogue, the progress
 //                                window, the transfer; returns when the download did not
-//                                happen or failed, ends the program after a successful one
+//                                happen or failed (the progress window closed after the
+//                                failure's message), ends the program after a successful one
 //   findUpgradeFile(dir)         the automatic upgrade's file in dir: the newest (latest
 //                                last-write time) whose name is "kx220a20.dl" in any case;
 //                                empty when there is none

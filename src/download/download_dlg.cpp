@@ -58,7 +58,8 @@ QProgressBar* CDownloadDlg::progressBar() const {
 void CDownloadDlg::setFile(const QString& path, int sizeK) {
     m_strFileName = path;
     m_nFileSize = sizeK;
-    progressBar()->setRange(0, sizeK);
+    // A file under 1 K still gets a bar that fills (a range of 0..0 is a busy indicator).
+    progressBar()->setRange(0, std::max(sizeK, 1));
     progressBar()->setValue(0);
     m_nStep = 1;
 }

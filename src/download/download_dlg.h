@@ -2,7 +2,7 @@
 //
 //   CDownloadDlg(parent)         modeless; error check "CRC", the three numbers 0, path empty
 //   setFile(path, sizeK)         the firmware path and its size in K; the bar's range becomes
-//                                0..sizeK with step 1
+//                                0..sizeK (0..1 for a file under 1 K) with step 1
 //   Refresh()                    push the six values into their controls and redraw at once
 //   Step()                       advance the bar by its step (it stays at its maximum)
 //   showCounts(packet, resends)  the sender's counts, then Refresh

@@ -103,7 +103,7 @@ bool CXModemSender::Run() {
 CXModemSender::Step CXModemSender::onReply() {
     switch (m_nState) {
     case IDLE_STATE:
-        if (m_reply == kx220::kCAN) return Step::Stop;
+        if (m_reply == kx220::kCAN) return refused();
         if (m_reply == kx220::kNAK || m_reply == kx220::kCRCStart) {
             m_nSeq = 1;
             SendBlock();
@@ -143,8 +143,14 @@ CXModemSender::Step CXModemSender::whileSending() {
         SendBlock();
         return Step::Next;
     }
-    if (m_reply == kx220::kCAN) return Step::Stop;
+    if (m_reply == kx220::kCAN) return refused();
     return Step::Next;
+}
+
+// The receiver cancelled: the transfer ends, and the user is told so.
+CXModemSender::Step CXModemSender::refused() {
+    showTransferFailed();
+    return Step::Stop;
 }
 
 } // namespace omniset

@@ -7,7 +7,6 @@
 #include "res/templates.h"
 #include "res/window_texts.h"
 
-#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimerEvent>
@@ -24,7 +23,6 @@ constexpr int kTimerPeriodMs = 50;
 CDetectDlg::CDetectDlg(QWidget* parent) : LanguageWindow<QDialog>(parent) {
     res::buildWindow(this, res::kDetectTemplate);
     setWindowIcon(res::programIcon());
-    text_ = res::control<QLabel>(this, kTextId);
     progress_ = res::control<QProgressBar>(this, kProgressId);
     connect(res::control<QPushButton>(this, kStopId), &QPushButton::clicked, this,
             &CDetectDlg::reject);
@@ -32,7 +30,18 @@ CDetectDlg::CDetectDlg(QWidget* parent) : LanguageWindow<QDialog>(parent) {
     progress_->setValue(0);
 }
 
-void CDetectDlg::refreshTexts() { res::applyTexts(this, res::kDetectTexts); }
+void CDetectDlg::refreshTexts() {
+    // While the scan runs the text names the port being tried, in the current language.
+    // (Each text is set once per repaint: a changed text would ask for another repaint.)
+    for (const res::TextEntry& e : res::kDetectTexts) {
+        if (e.id == kTextId && port_ > 0) res::setControlText(this, kTextId, portText(port_));
+        else res::applyTexts(this, res::TextTable(&e, 1));
+    }
+}
+
+QString CDetectDlg::portText(int port) {
+    return res::textFor(res::kDetectPortText).replace(QStringLiteral("%d"), QString::number(port));
+}
 
 void CDetectDlg::showEvent(QShowEvent* e) {
     LanguageWindow<QDialog>::showEvent(e);
@@ -53,6 +62,7 @@ void CDetectDlg::timerEvent(QTimerEvent* e) {
     killTimer(timer_);
     timer_ = -1;
     found_ = scan_.run(*this) == ScanResult::Found;
+    port_ = 0;
     if (found_) accept();
 }
 
@@ -63,8 +73,8 @@ void CDetectDlg::reject() {
 }
 
 void CDetectDlg::showPort(int port) {
-    text_->setText(res::textFor(res::kDetectPortText).replace(QStringLiteral("%d"),
-                                                              QString::number(port)));
+    port_ = port;
+    res::setControlText(this, kTextId, portText(port));
 }
 
 void CDetectDlg::setProgress(int position) { progress_->setValue(position); }

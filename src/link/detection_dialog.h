@@ -1,6 +1,8 @@
 // detection_dialog.h - CDetectDlg, the modal window that finds the adapter at start-up.
 //
-//   CDetectDlg()     template 137: text, progress bar 0..360, Stop button
+//   CDetectDlg()     template 137: text, progress bar 0..360, Stop button; while the scan
+//                    runs, the text names the port being tried ("Detecting COM%d"), also
+//                    after a repaint or a language switch
 //   exec()           the second tick of its 50 ms timer runs the scan; the dialog ends with
 //                    Accepted once the adapter answered (channel open); in every other
 //                    outcome the process is ended from inside the dialog
@@ -12,7 +14,6 @@
 
 #include <QDialog>
 
-class QLabel;
 class QProgressBar;
 
 namespace omniset {
@@ -35,12 +36,13 @@ class CDetectDlg final : public LanguageWindow<QDialog>, private DetectionView {
     void setProgress(int position) override;
     void stepProgress() override;
     QWidget* boxOwner() override { return this; }
+    static QString portText(int port);
 
     DetectionScan scan_;
-    QLabel* text_ = nullptr;
     QProgressBar* progress_ = nullptr;
     int timer_ = 0;
     int timerTicks_ = 0;
+    int port_ = 0; // the port being tried while the scan runs, else 0
     bool found_ = false;
 };
 

@@ -8,6 +8,8 @@
 #include "profile_codec.h"
 #include "serial_channel.h"
 
+#include <optional>
+
 namespace omniset {
 
 int ProfileLength = kShortProfileLength;
@@ -72,6 +74,7 @@ bool ReadProfile(std::string_view command) {
 
 void EncodeProfile() {
     g_image.setChecksumByte(g_image.computeChecksum());
+    platform::showArrowCursor(); // the packing's wait ends here
     g_hexText = encodeProfileHex(g_image);
 }
 
@@ -79,7 +82,7 @@ bool WriteProfile(std::string_view command, QWidget* owner) {
     if (g_syncModeQuery && g_syncModeQuery()) {
         ownedBoxText(nullptr, synchronousModeNotice());
     }
-    platform::WaitCursor wait;
+    std::optional<platform::WaitCursor> wait(std::in_place);
     SerialPurge();
     SerialWrite(command);
     BusyWait(kAfterCommandMs);
@@ -93,6 +96,7 @@ bool WriteProfile(std::string_view command, QWidget* owner) {
     while (!contains(reply, kx220::kOk)) {
         // A port that went away cannot acknowledge: fail now rather than read nothing.
         if (platform::tickCount() - start >= kWriteAckLimitMs || SerialLost()) {
+            wait.reset(); // the box is the user's turn
             ownedBox(owner, "配置文件写入有误！", "Writing Profile Error！");
             return false;
         }

@@ -1,7 +1,18 @@
 // cursor.h - the wait cursor.
 //
-//   WaitCursor   shows the wait cursor while it lives (nothing without a window system)
+//   WaitCursor         shows the wait cursor while it lives (nothing without a window
+//                      system); they nest
+//   ArrowCursor        shows the arrow while it lives, over any wait cursor: a message box
+//                      or a dialog that asks the user something in the middle of a wait
+//   showArrowCursor()  the arrow from now on: the wait cursors alive now stop showing it
+//                      (a wait cursor made later shows it again)
+//   waitCursorShown()  whether the wait cursor shows now
+//
+// One override cursor of the application is used: it is set while at least one wait
+// cursor shows and no arrow is asked for.
 #pragma once
+
+#include <cstdint>
 
 namespace omniset::platform {
 
@@ -11,9 +22,21 @@ class WaitCursor {
     ~WaitCursor();
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
+    bool showing() const; // false once showArrowCursor() ended it
 
   private:
-    bool shown_ = false;
+    std::uint64_t epoch_;
 };
+
+class ArrowCursor {
+  public:
+    ArrowCursor();
+    ~ArrowCursor();
+    ArrowCursor(const ArrowCursor&) = delete;
+    ArrowCursor& operator=(const ArrowCursor&) = delete;
+};
+
+void showArrowCursor();
+bool waitCursorShown();
 
 } // namespace omniset::platform

@@ -63,7 +63,8 @@ CSavingDlg::CSavingDlg(QWidget* parent) : StatusWindow(parent, res::kSavingTempl
 }
 
 void CSavingDlg::refreshTexts() {
-    if (!m_waitCursor) m_waitCursor.emplace();
+    // Every repaint shows the wait cursor again, also after the arrow came back.
+    if (!m_waitCursor || !m_waitCursor->showing()) m_waitCursor.emplace();
     setCursor(Qt::WaitCursor);
     res::applyTexts(this, res::kSavingTexts);
 }

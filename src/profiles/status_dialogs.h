@@ -2,8 +2,9 @@
 //
 //   CReadingDlg(parent)           template 144: "Reading profile" or, while a download runs,
 //                                 its preparing / finishing texts; visible from creation
-//   CSavingDlg(parent)            template 143: "Saving profile"; holds the wait cursor from
-//                                 its first repaint until it is closed
+//   CSavingDlg(parent)            template 143: "Saving profile"; each repaint shows the wait
+//                                 cursor, which it holds until it is closed (boxes shown
+//                                 meanwhile have the arrow)
 //   readingTexts()                the texts CReadingDlg shows now (by DownloadActive and
 //                                 DownloadFinished)
 //   showReadingStatus(parent)     create and paint the process-wide CReadingDlg; a second

@@ -10,7 +10,9 @@
 #include "link/serial_channel.h"
 #include "pages/general_page.h"
 #include "pages/port_pages.h"
+#include "platform/cursor.h"
 #include "profiles/profile_dialogs.h"
+#include "profiles/status_dialogs.h"
 #include "program_rig.h"
 #include "qtest_main.h"
 #include "res/dialog_builder.h"
@@ -18,6 +20,7 @@
 #include "ui_script.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -266,12 +269,73 @@ class SheetTests : public ProgramRig {
         kx220sim::Faults f;
         f.badReadChecksum = true;
         startAdapter(f);
+        bool statusBehindTheBox = false;
+        boxes->onShow = [&](const platform::BoxRequest&) {
+            statusBehindTheBox = readingStatus() && readingStatus()->isVisible();
+        };
         QCOMPARE(runSheet(), int(QDialog::Rejected));
+        QVERIFY2(statusBehindTheBox, "the reading window stays up behind the box");
         QCOMPARE(exits->code, std::optional<int>(1));
         QCOMPARE(boxes->shown.size(), std::size_t(1));
         QVERIFY(boxes->shown[0].text.contains(
             "- 3: There is no data call or communication in KX220. \n- 4: If the DTE"));
         QVERIFY(!SerialIsOpen());
+    }
+
+    // The wait cursor shows while the sheet talks to the adapter, and never over a dialog
+    // or a box that waits for the user.
+    void theWaitCursorCoversOnlyTheExchanges() {
+        kx220sim::Faults f;
+        f.noWriteAck = true;
+        startAdapter(f);
+        QStringList seen;
+        auto note = [&seen](const QString& where) {
+            const QCursor* c = QGuiApplication::overrideCursor();
+            seen << where + (c && c->shape() == Qt::WaitCursor ? ": wait" : ": arrow");
+        };
+        editReplies("AT&Y0", [&](std::string out) { note("read"); return out; });
+        editReplies("AT&X5", [&](std::string out) { note("write"); return out; });
+        boxes->onShow = [&](const platform::BoxRequest& r) { note(r.text); };
+        QString threshold;
+        auto edit = [] { return res::control<QLineEdit>(activeSheet()->dataPortPage(), 1106); };
+        auto ask = [&](auto dialog, int button, QString name) {
+            script->when(dialog, [=] {
+                note(name);
+                clickButton(dialog(), button);
+            });
+        };
+        script->when(activeSheet, [] { activeSheet()->button(2001)->click(); });
+        script->when(activeModal<CLoadProfileDlg>, [&] {
+            note("load dialog");
+            chooseItem(activeModal<CLoadProfileDlg>()->findChild<QComboBox*>(), 1); // Profile 0
+            clickButton(activeModal<CLoadProfileDlg>(), 1);
+        });
+        script->when([] { return sheetIdleAt(0); }, [] { activeSheet()->button(2002)->click(); });
+        ask(activeModal<CSaveProfileDlg>, 2, "save dialog");
+        script->when([] { return sheetIdleAt(0); }, [&] {
+            threshold = edit()->text();
+            edit()->setText(QString()); // fails its check when packed
+            activeSheet()->button(kOk)->click();
+        });
+        ask(activeModal<CCurrentProfileDlg>, 1, "current dialog");
+        script->when([&] { return sheetIdleAt(0) && boxes->shown.size() == 1; }, [&] {
+            edit()->setText(threshold);
+            activeSheet()->button(kOk)->click();
+        });
+        ask(activeModal<CCurrentProfileDlg>, 1, "current dialog");
+        script->when([&] { return sheetIdleAt(0) && boxes->shown.size() == 2; },
+                     [] { activeSheet()->button(kExit)->click(); });
+        runSheet();
+        QVERIFY(script->done());
+        QCOMPARE(seen, (QStringList{"load dialog: arrow", "read: wait", "save dialog: arrow",
+                                    "current dialog: arrow", "Please enter an integer.: arrow",
+                                    "current dialog: arrow", "write: wait",
+                                    QString::fromUtf8("Writing Profile Error！: arrow")}));
+        QVERIFY(!QGuiApplication::overrideCursor());
+        // Encoding the record ends the packing's wait cursor.
+        platform::WaitCursor packing;
+        EncodeProfile();
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 
     void aRunningDownloadDisablesAllFiveButtons() {

@@ -12,12 +12,14 @@
 #include "program_rig.h"
 #include "qtest_main.h"
 #include "res/dialog_builder.h"
+#include "res/templates.h"
 #include "sim_process.h"
 #include "test_env.h"
 #include "ui_script.h"
 
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -134,18 +136,57 @@ class StartupTests : public ProgramRig {
             QCOMPARE(dlg.windowTitle(), QString::fromUtf8(row.caption));
             QCOMPARE(res::control<QLabel>(&dlg, 1056)->text(), QString::fromUtf8(row.text));
             QCOMPARE(res::control<QPushButton>(&dlg, 2)->text(), QString::fromUtf8(row.stop));
-            // The port text shows during the scan (the quick try on COM2).
-            QString seen;
-            ports->on(2).respond = [&](std::string_view, const platform::LineSettings&) {
-                seen = res::control<QLabel>(&dlg, 1056)->text();
+            // The port text shows during the scan (the quick try on COM2), also after a
+            // repaint, in the language of that repaint.
+            QString seen, repainted, switched;
+            ports->on(2).respond = [&](std::string_view w, const platform::LineSettings&) {
+                if (!w.starts_with("atq0")) return std::string(); // the port's wake-up
+                auto* text = res::control<QLabel>(&dlg, 1056);
+                seen = text->text();
+                dlg.repaint();
+                repainted = text->text();
+                LanguageMode = 1 - row.language;
+                dlg.repaint();
+                switched = text->text();
+                LanguageMode = row.language;
                 return std::string("atq0e1v1i\r\r\nBrantis KX220 ISDN\r\n\r\nOK\r\n");
             };
             QTRY_VERIFY(dlg.found());
             QCOMPARE(seen, QString::fromUtf8(row.port));
+            QCOMPARE(repainted, QString::fromUtf8(row.port));
+            QCOMPARE(switched, QString::fromUtf8(rows[row.language].port));
             SerialClose();
             QuickTry = RememberedFirst = true;
         }
         LanguageMode = 1;
+    }
+
+    // Qt's own texts (box buttons, the file dialog, context menus) follow the language
+    // button; the program's own texts do not pass through the toolkit's translation.
+    void toolkitTextsFollowTheLanguage() {
+        auto okText = [] {
+            QMessageBox box;
+            return box.addButton(QMessageBox::Ok)->text();
+        };
+        auto cancel = [] {
+            QMessageBox box;
+            return box.addButton(QMessageBox::Cancel)->text();
+        };
+        qputenv("LANG", "zh_CN.UTF-8");
+        initLanguageMode();
+        QCOMPARE(okText(), QString::fromUtf8("确定"));
+        QCOMPARE(QCoreApplication::translate("QLineEdit", "&Copy"), QString::fromUtf8("复制(&C)"));
+        toggleLanguage();
+        QCOMPARE(okText(), QStringLiteral("OK"));
+        QCOMPARE(QCoreApplication::translate("QLineEdit", "&Copy"), QStringLiteral("&Copy"));
+        toggleLanguage();
+        QCOMPARE(okText(), QString::fromUtf8("确定"));
+        QCOMPARE(cancel(), QString::fromUtf8("取消"));
+        QCOMPARE(res::textFor(res::kDetectPortText), QString::fromUtf8("正在检查 COM%d"));
+        qputenv("LANG", "en_US.UTF-8");
+        initLanguageMode();
+        QCOMPARE(okText(), QStringLiteral("OK"));
+        QCOMPARE(cancel(), QStringLiteral("Cancel"));
     }
 
     void sheetTextsInBothLanguages() {

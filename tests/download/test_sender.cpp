@@ -307,7 +307,7 @@ TEST_F(SenderTest, CanWhileNoResendIsPendingEndsTheTransfer) {
     EXPECT_EQ(frames.size(), 3u);
     EXPECT_EQ(eots, 0);
     EXPECT_FALSE(completed);
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(boxes.texts(), QStringList{"Transfer file fail, please retry!"});
     EXPECT_EQ(DownloadActive, 1) << "nothing but the loop ends";
 }
 
@@ -406,6 +406,7 @@ TEST_P(StartSignal, OnlyCOrNakStarts) {
     } else {
         EXPECT_TRUE(frames.empty());
         EXPECT_TRUE(port.writes.empty());
+        EXPECT_EQ(boxes.texts(), QStringList{"Transfer file fail, please retry!"});
         EXPECT_FALSE(view.stoppedByLimit) << "CAN ends the wait, the limit did not";
     }
 }

@@ -383,7 +383,7 @@ class SimFaultTests : public QObject {
     }
 
     // The adapter goes away after the third block: the transfer ends at once with our
-    // box alone (no stream of send errors, no endless cycles), the progress window stays.
+    // box alone (no stream of send errors, no endless cycles), then the progress window closes.
     void vanishInTheMiddleOfTheTransfer() {
         const QString dir = freshDir("xmodem-vanish");
         QFile fw(dir + "/kx220a20.DL");
@@ -402,8 +402,7 @@ class SimFaultTests : public QObject {
         QVERIFY(!texts.isEmpty());
         texts.removeFirst();
         QCOMPARE(texts, (QStringList{"NOTICE: Not do anything else when downloading software!", kLost}));
-        QVERIFY(downloadWindow());
-        QVERIFY(downloadWindow()->m_nPacket >= 3);
+        QVERIFY(!downloadWindow());
         QVERIFY(!QFile::exists(dir + "/image.dl"));
     }
 

@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "app/language.h"
+#include "platform/cursor.h"
 #include "profiles/status_dialogs.h"
 #include "res/dialog_builder.h"
 #include "res/window_texts.h"
@@ -135,7 +136,15 @@ void StatusDialogsTest::savingHoldsTheWaitCursor() {
     showSavingStatus(nullptr);
     QVERIFY(QGuiApplication::overrideCursor());
     QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    {
+        platform::ArrowCursor box; // a box over it has the arrow
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+    QVERIFY(QGuiApplication::overrideCursor());
+    platform::showArrowCursor(); // the record encoded: the arrow, until the next repaint
+    QVERIFY(!QGuiApplication::overrideCursor());
     savingStatus()->repaint();
+    QVERIFY(QGuiApplication::overrideCursor());
     closeSavingStatus();
     QVERIFY(!QGuiApplication::overrideCursor()); // one cursor taken, one given back
     // The reading window sets no cursor.
