@@ -16,10 +16,11 @@
 //
 // One cycle of Run: stop when DownloadActive is clear; show the counts; dispatch waiting
 // events (Cancel); stop when DownloadActive is clear; read one reply byte (about 1 s at
-// most); act on it by the state. A transfer that ends without success is never silent:
-// the resend limit and a CAN from the receiver show "Transfer file fail, please retry!",
-// a port that went away the channel's own message; only Cancel ends it without a word. The receive queue is purged just before each frame or EOT
-// is written, so the answer to it is never thrown away.
+// most); act on it by the state. The receive queue is purged just before each frame or
+// EOT is written, so the answer to it is never thrown away. A transfer that ends without
+// success is never silent: the resend limit and a CAN from the receiver show "Transfer
+// file fail, please retry!", a port that went away the channel's own message; only
+// Cancel ends it without a word.
 #pragma once
 
 #include "link/adapter_commands.h"
