@@ -4,6 +4,9 @@
 #include "res/dialog_builder.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QPointer>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QLabel>
@@ -37,10 +40,30 @@ bool parseDialogInt(const QString& text, int& value) {
     return true;
 }
 
+namespace {
+
+// The control whose check failed last, until the focus has gone back to it.
+QPointer<QWidget> returningFocus;
+
+} // namespace
+
+bool takesValuesOnFocusLoss(const QEvent* event) {
+    if (event->type() != QEvent::FocusOut) return false;
+    const auto reason = static_cast<const QFocusEvent*>(event)->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
+    // The focus is already on its new owner while the old one hears of the loss.
+    if (returningFocus && QApplication::focusWidget() == returningFocus) {
+        returningFocus = nullptr;
+        return false;
+    }
+    return true;
+}
+
 QWidget* DataExchange::find(int id) const { return res::control<QWidget>(window_, id); }
 
 void DataExchange::fail(QWidget* control, const QString& message, bool exclamation) {
     ok_ = false;
+    returningFocus = control;
     ownedBoxText(nullptr, message, BoxButtons::Ok, exclamation ? BoxIcon::Warning : BoxIcon::None);
     if (!control) return;
     control->setFocus();

@@ -183,7 +183,7 @@ void CTelPortPage::hideEvent(QHideEvent* event) {
 
 bool CTelPortPage::eventFilter(QObject* watched, QEvent* event) {
     // Edit 1040 losing the focus takes the values.
-    if (event->type() == QEvent::FocusOut) takeValues();
+    if (takesValuesOnFocusLoss(event)) takeValues();
     return LanguageWindow<QWidget>::eventFilter(watched, event);
 }
 
