@@ -181,7 +181,8 @@ void groupRadios(QWidget* window, const DialogTemplate& tpl) {
             current->setObjectName(groupName(c.id));
             current->setExclusive(true);
         }
-        r->setAutoExclusive(false);
+        // Exclusive through its group (a grouped button follows its group, not its parent);
+        // auto-exclusive it stays, so that assistive technology announces a radio button.
         current->addButton(r, static_cast<int>(current->buttons().size()));
     }
     for (QButtonGroup* g : window->findChildren<QButtonGroup*>(Qt::FindDirectChildrenOnly)) {

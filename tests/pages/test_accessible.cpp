@@ -1,7 +1,9 @@
 // Every control of every window has an accessible name, in both languages: walks the
 // controls of each window through QAccessible, checks each name, checks that a control
-// named by a label carries that label's text of the current language, and prints the figure
-// "controls named / controls" per window.
+// named by a label carries that label's text of the current language (or, for a drop-down
+// list, whose name on Linux is its current item, has that label as its Label relation),
+// that radio buttons are announced as such, and prints the figure "controls named /
+// controls" per window.
 #include "app/app_state.h"
 #include "app/language.h"
 #include "app/prop_sheet.h"
@@ -23,6 +25,7 @@
 #include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -86,7 +89,10 @@ Figure walk(QWidget* window) {
         const QString expected = namerPrefix(window, res::namedBy(w));
         const QString id = QString::number(res::controlId(w));
         const bool labelled = !expected.isEmpty() && labelledBy(w).join(u'|').contains(expected);
+        const bool radio = qobject_cast<QRadioButton*>(w);
         if (name.isEmpty()) f.unnamed << id;
+        else if (radio && QAccessible::queryAccessibleInterface(w)->role() != QAccessible::RadioButton)
+            f.unnamed << id + QStringLiteral(" (a radio button not announced as one)");
         else if (!name.startsWith(expected) && !labelled)
             f.unnamed << id + QStringLiteral(" (\"%1\", not \"%2\")").arg(name, expected);
         else ++f.named;
