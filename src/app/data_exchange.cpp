@@ -2,6 +2,7 @@
 
 #include "messages.h"
 #include "res/dialog_builder.h"
+#include "res/window_texts.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -77,8 +78,12 @@ void DataExchange::text(int id, QString& value, int maxChars) {
     auto* label = qobject_cast<QLabel*>(w);
     if (!take_) {
         QSignalBlocker block(w);
-        if (edit) edit->setText(value);
-        else if (label && label->text() != value) label->setText(value);
+        if (edit) {
+            edit->setText(value);
+        } else if (label && label->text() != value) {
+            label->setText(value);
+            res::refreshAccessibleNames(window_); // a value label's name carries its value
+        }
         return;
     }
     QString t = edit ? edit->text() : label ? label->text() : value;

@@ -5,6 +5,7 @@
 // that radio buttons are announced as such, and prints the figure "controls named /
 // controls" per window.
 #include "app/app_state.h"
+#include "app/data_exchange.h"
 #include "app/language.h"
 #include "app/prop_sheet.h"
 #include "download/download_dlg.h"
@@ -19,6 +20,7 @@
 #include "profiles/status_dialogs.h"
 #include "qtest_main.h"
 #include "res/dialog_builder.h"
+#include "res/templates.h"
 #include "res/window_texts.h"
 #include "testkit.h"
 
@@ -187,6 +189,18 @@ class AccessibleTest : public QObject {
             {sheet.dataPortPage(), {1132, 1106}}, {sheet.dataPortPage(), {1148, 1017}}};
         for (const auto& [page, ids] : cases)
             QCOMPARE(res::control<QLabel>(page, ids.first)->buddy(), res::control<QWidget>(page, ids.second));
+    }
+
+    // A label showing a value is named by the label beside it and the value it shows.
+    void aValueIsNamedByItsLabelAndItself() {
+        LanguageMode = 1;
+        CPropSheet sheet(QStringLiteral("sheet"));
+        QWidget* page = sheet.generalPage();
+        res::applyTexts(page, res::kGeneralTexts);
+        QCOMPARE(accessibleName(res::control<QLabel>(page, 1208)), QStringLiteral("ISDN Port Type"));
+        QString version = QStringLiteral("V2.1");
+        DataExchange(page, false).text(1210, version);
+        QCOMPARE(accessibleName(res::control<QLabel>(page, 1210)), QStringLiteral("Version Number: V2.1"));
     }
 };
 
