@@ -85,6 +85,15 @@ class KeyboardTest : public QObject {
         QCOMPARE(focusId(), 1024);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(focusId(), 1127);
+        // Within a group the arrow keys move the focus and the check, as on Windows.
+        QTest::keyClick(button(&dlg, 1127), Qt::Key_Down);
+        QCOMPARE(focusId(), 1128);
+        QTest::keyClick(button(&dlg, 1128), Qt::Key_Up);
+        QCOMPARE(focusId(), 1127);
+        button(&dlg, 1024)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(button(&dlg, 1024), Qt::Key_Down);
+        QCOMPARE(focusId(), 1023);
+        QVERIFY(button(&dlg, 1023)->isChecked());
     }
 
     void aFailedCheckShowsItsBoxOnce() {
