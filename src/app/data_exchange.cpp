@@ -48,16 +48,15 @@ QPointer<QWidget> returningFocus;
 
 } // namespace
 
-bool takesValuesOnFocusLoss(const QEvent* event) {
+bool takesValuesOnFocusLoss(const QObject* control, const QEvent* event) {
     if (event->type() != QEvent::FocusOut) return false;
     const auto reason = static_cast<const QFocusEvent*>(event)->reason();
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
     // The focus is already on its new owner while the old one hears of the loss.
-    if (returningFocus && QApplication::focusWidget() == returningFocus) {
-        returningFocus = nullptr;
-        return false;
-    }
-    return true;
+    const bool returning = returningFocus && QApplication::focusWidget() == returningFocus;
+    // Going back to the failed control, or leaving it again: either way its return is over.
+    if (returning || control == returningFocus) returningFocus = nullptr;
+    return !returning;
 }
 
 QWidget* DataExchange::find(int id) const { return res::control<QWidget>(window_, id); }

@@ -15,7 +15,6 @@
 #include "res/window_texts.h"
 
 #include <QAbstractButton>
-#include <QFocusEvent>
 #include <QLineEdit>
 
 namespace omniset {
@@ -183,7 +182,7 @@ void CDataPortAdvDlg::refreshTexts() {
 
 bool CDataPortAdvDlg::eventFilter(QObject* watched, QEvent* event) {
     // Leaving the edit takes the values; see takesValuesOnFocusLoss for when it does not.
-    if (takesValuesOnFocusLoss(event)) takeValues();
+    if (takesValuesOnFocusLoss(watched, event)) takeValues();
     return LanguageWindow<QDialog>::eventFilter(watched, event);
 }
 

@@ -13,7 +13,6 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
@@ -170,7 +169,7 @@ void CDataPortPage::refreshTexts() {
 
 bool CDataPortPage::eventFilter(QObject* watched, QEvent* event) {
     // Leaving the edit takes the values; see takesValuesOnFocusLoss for when it does not.
-    if (takesValuesOnFocusLoss(event)) takeValues();
+    if (takesValuesOnFocusLoss(watched, event)) takeValues();
     return LanguageWindow<QWidget>::eventFilter(watched, event);
 }
 

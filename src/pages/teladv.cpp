@@ -11,7 +11,6 @@
 #include "res/window_texts.h"
 
 #include <QAbstractButton>
-#include <QFocusEvent>
 #include <QLineEdit>
 
 namespace omniset {
@@ -126,7 +125,7 @@ void CTelAdvDlg::refreshTexts() {
 
 bool CTelAdvDlg::eventFilter(QObject* watched, QEvent* event) {
     // Leaving the edit takes the values; see takesValuesOnFocusLoss for when it does not.
-    if (takesValuesOnFocusLoss(event)) takeValues();
+    if (takesValuesOnFocusLoss(watched, event)) takeValues();
     return LanguageWindow<QDialog>::eventFilter(watched, event);
 }
 
