@@ -180,17 +180,6 @@ class AccessibleTest : public QObject {
         check("detection", &detect, [&] { detect.show(); });
     }
 
-    // The label beside an edit or a list is its buddy.
-    void labelsAreBuddiesOfTheirFields() {
-        CPropSheet sheet(QStringLiteral("sheet"));
-        AllocateProfile(kLongProfileLength);
-        const std::pair<QWidget*, std::pair<int, int>> cases[] = {
-            {sheet.telPortPage(), {1154, 1040}}, {sheet.telPortPage(), {1161, 1103}},
-            {sheet.dataPortPage(), {1132, 1106}}, {sheet.dataPortPage(), {1148, 1017}}};
-        for (const auto& [page, ids] : cases)
-            QCOMPARE(res::control<QLabel>(page, ids.first)->buddy(), res::control<QWidget>(page, ids.second));
-    }
-
     // A label showing a value is named by the label beside it and the value it shows.
     void aValueIsNamedByItsLabelAndItself() {
         LanguageMode = 1;
