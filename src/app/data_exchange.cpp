@@ -2,8 +2,12 @@
 
 #include "messages.h"
 #include "res/dialog_builder.h"
+#include "res/window_texts.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QPointer>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QLabel>
@@ -37,10 +41,29 @@ bool parseDialogInt(const QString& text, int& value) {
     return true;
 }
 
+namespace {
+
+// The control whose check failed last, until the focus has gone back to it.
+QPointer<QWidget> returningFocus;
+
+} // namespace
+
+bool takesValuesOnFocusLoss(const QObject* control, const QEvent* event) {
+    if (event->type() != QEvent::FocusOut) return false;
+    const auto reason = static_cast<const QFocusEvent*>(event)->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
+    // The focus is already on its new owner while the old one hears of the loss.
+    const bool returning = returningFocus && QApplication::focusWidget() == returningFocus;
+    // Going back to the failed control, or leaving it again: either way its return is over.
+    if (returning || control == returningFocus) returningFocus = nullptr;
+    return !returning;
+}
+
 QWidget* DataExchange::find(int id) const { return res::control<QWidget>(window_, id); }
 
 void DataExchange::fail(QWidget* control, const QString& message, bool exclamation) {
     ok_ = false;
+    returningFocus = control;
     ownedBoxText(nullptr, message, BoxButtons::Ok, exclamation ? BoxIcon::Warning : BoxIcon::None);
     if (!control) return;
     control->setFocus();
@@ -54,8 +77,12 @@ void DataExchange::text(int id, QString& value, int maxChars) {
     auto* label = qobject_cast<QLabel*>(w);
     if (!take_) {
         QSignalBlocker block(w);
-        if (edit) edit->setText(value);
-        else if (label && label->text() != value) label->setText(value);
+        if (edit) {
+            edit->setText(value);
+        } else if (label && label->text() != value) {
+            label->setText(value);
+            res::refreshAccessibleNames(window_); // a value label's name carries its value
+        }
         return;
     }
     QString t = edit ? edit->text() : label ? label->text() : value;

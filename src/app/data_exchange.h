@@ -12,12 +12,19 @@
 //   dx.ok()                         false once a check failed: its message was shown, the
 //                                   focus is on the offending control, nothing after it
 //                                   was taken
+//   takesValuesOnFocusLoss(control, event)   a FocusOut of control that should take the
+//                                   window's values: not a switch to another window (a
+//                                   message box, a popup), and not the focus going back to
+//                                   the control whose check just failed (its message is
+//                                   shown once, not again for the control losing the focus)
 #pragma once
 
 #include <QString>
 
 #include <string>
 
+class QEvent;
+class QObject;
 class QWidget;
 
 namespace omniset {
@@ -44,6 +51,8 @@ class DataExchange {
     bool take_;
     bool ok_ = true;
 };
+
+bool takesValuesOnFocusLoss(const QObject* control, const QEvent* event);
 
 // The integer the text of an edit holds: optional blanks, sign and digits, optional blanks.
 bool parseDialogInt(const QString& text, int& value);

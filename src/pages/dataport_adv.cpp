@@ -15,7 +15,6 @@
 #include "res/window_texts.h"
 
 #include <QAbstractButton>
-#include <QFocusEvent>
 #include <QLineEdit>
 
 namespace omniset {
@@ -111,7 +110,7 @@ void CDataPortAdvDlg::enable(std::initializer_list<int> ids, bool on) {
 }
 
 void CDataPortAdvDlg::initialise() {
-    fillDataAdv(ProfileImage(), *this);
+    asRead_ = fillDataAdv(ProfileImage(), *this);
     enable({kMsnId}, m_bMsn == 1);
     enable({kSubaddrId}, m_bSubaddr == 1);
     enable({kUusId}, m_bUus == 1);
@@ -143,7 +142,7 @@ void CDataPortAdvDlg::enableGroups() {
 void CDataPortAdvDlg::accept() {
     if (!takeValues()) return;
     storeQuickDialNumbers(m_strQuick);
-    packDataAdv(*this, ProfileImage());
+    packDataAdv(*this, ProfileImage(), asRead_);
     putAsyncSettings();
     QDialog::accept();
 }
@@ -182,12 +181,8 @@ void CDataPortAdvDlg::refreshTexts() {
 }
 
 bool CDataPortAdvDlg::eventFilter(QObject* watched, QEvent* event) {
-    // Leaving an edit takes the values; a window switch (a message box opening) does not,
-    // so that a failed check cannot raise another one.
-    if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) takeValues();
-    }
+    // Leaving the edit takes the values; see takesValuesOnFocusLoss for when it does not.
+    if (takesValuesOnFocusLoss(watched, event)) takeValues();
     return LanguageWindow<QDialog>::eventFilter(watched, event);
 }
 

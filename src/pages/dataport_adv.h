@@ -10,8 +10,9 @@
 //   pushValues()            members to controls (no change handler runs)
 //   accept()                OK: take the values (a failed check keeps the dialog open, and
 //                           nothing is sent, written or stored), send the four store
-//                           commands, write the record's bytes and the "Asychron_set"
-//                           settings, close
+//                           commands, write the record's bytes (a byte read outside its
+//                           codes only when the user changed its control) and the
+//                           "Asychron_set" settings, close
 //   Cancel, Escape and the close box close the dialog (reject); nothing is sent or written
 //   runDataPortAdvancedDialog(page)   the page's Advanced button: one dialog, run modally
 #pragma once
@@ -53,6 +54,7 @@ class CDataPortAdvDlg final : public LanguageWindow<QDialog>, public DataAdvMemb
     void onMsnChanged();
 
     CDataPortPage& page_;
+    DataAdvFill asRead_; // what the opening found and showed
     bool checkingMsn_ = false; // the MSN check's own pushes raise no second check
 };
 

@@ -35,15 +35,22 @@ void fillText(const ProfileRecord& image, int offset, int span, int& on, std::st
     on = text.empty() ? 0 : 1;
 }
 
+// A byte read outside its codes whose control still shows what the fill put there.
+bool kept(bool odd, int now, int shown) { return odd && now == shown; }
+
 } // namespace
 
-void fillDataAdv(const ProfileRecord& image, DataAdvMembers& m) {
+DataAdvFill fillDataAdv(const ProfileRecord& image, DataAdvMembers& m) {
+    DataAdvFill out;
     m.m_nService = item(image.byte(field::V120Service), kServiceItems);
     const std::uint8_t lli = image.byte(field::V120LliNegotiation);
     m.m_nNegotiate = lli == 1 ? kNegotiate : lli == 0 ? kNoNegotiation : -1;
     const int k = image.byte(field::V120Window);
-    m.m_nK = k == 0 || k > kMaxK ? kDefaultK : k;
+    out.oddK = k < kMinK || k > kMaxK;
+    m.m_nK = out.oddK ? kDefaultK : k;
+    out.oddDsr = image.byte(field::DsrHandling) > 1;
     m.m_bDsr = image.byte(field::DsrHandling) == 0 ? 1 : 0;
+    out.oddDcd = image.byte(field::DcdHandling) > 1;
     m.m_bDcd = image.byte(field::DcdHandling) == 0 ? 1 : 0;
     m.m_bAutobaud = image.bit(field::AutobaudBits, 0) ? 1 : 0;
     m.m_nBaud = item(image.byte(field::AsyncBaud), kBaudItems);
@@ -56,15 +63,18 @@ void fillDataAdv(const ProfileRecord& image, DataAdvMembers& m) {
     fillText(image, field::DataUus, kTextSpan, m.m_bUus, m.m_strUus);
     m.m_nClir = invertedIndex(image.byte(field::DataClir));
     m.m_nColr = invertedIndex(image.byte(field::DataColr));
+    out.shown = m;
+    return out;
 }
 
-void packDataAdv(const DataAdvMembers& m, ProfileRecord& image) {
+void packDataAdv(const DataAdvMembers& m, ProfileRecord& image, const DataAdvFill& asRead) {
+    const DataAdvMembers& shown = asRead.shown;
     putItem(image, field::V120Service, m.m_nService, kServiceItems);
     putInverted(image, field::V120LliNegotiation, m.m_nNegotiate);
     putInverted(image, field::DataClir, m.m_nClir);
     putInverted(image, field::DataColr, m.m_nColr);
-    image.setByte(field::DsrHandling, m.m_bDsr ? 0 : 1);
-    image.setByte(field::DcdHandling, m.m_bDcd ? 0 : 1);
+    if (!kept(asRead.oddDsr, m.m_bDsr, shown.m_bDsr)) image.setByte(field::DsrHandling, m.m_bDsr ? 0 : 1);
+    if (!kept(asRead.oddDcd, m.m_bDcd, shown.m_bDcd)) image.setByte(field::DcdHandling, m.m_bDcd ? 0 : 1);
     putItem(image, field::AsyncBaud, m.m_nBaud, kBaudItems);
     if (chosen(m.m_nRing, kRingItems)) image.setBit(field::RingKeypadBits, 0, m.m_nRing == 1);
     putItem(image, field::AsyncDataBits, m.m_nDataBits, kDataBitItems);
@@ -77,7 +87,8 @@ void packDataAdv(const DataAdvMembers& m, ProfileRecord& image) {
     else image.clearSpan(field::DataSubaddress, kTextSpan);
     if (m.m_bUus) image.setText(field::DataUus, kTextSpan, m.m_strUus);
     else image.clearSpan(field::DataUus, kTextSpan);
-    if (m.m_nK >= kMinK && m.m_nK <= kMaxK) image.setByte(field::V120Window, static_cast<std::uint8_t>(m.m_nK));
+    if (!kept(asRead.oddK, m.m_nK, shown.m_nK) && m.m_nK >= kMinK && m.m_nK <= kMaxK)
+        image.setByte(field::V120Window, static_cast<std::uint8_t>(m.m_nK));
     image.setBit(field::AutobaudBits, 0, m.m_bAutobaud == 1);
 }
 

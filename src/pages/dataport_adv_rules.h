@@ -2,9 +2,13 @@
 // functions.
 //
 //   DataAdvMembers                 one value per control group, in the exchange order
-//   fillDataAdv(image, m)          the values from the record (K outside 1..127 shows 7)
-//   packDataAdv(m, image)          the dialog's bytes into the record, in the OK order;
-//                                  bytes 47 and 98 keep their other bits
+//   fillDataAdv(image, m)          the values from the record (K outside 1..127 shows 7,
+//                                  bytes 106 and 109 above 1 show off); returns which of
+//                                  those bytes held no code, with what was shown
+//   packDataAdv(m, image, asRead)  the dialog's bytes into the record, in the OK order;
+//                                  bytes 47 and 98 keep their other bits; a byte the fill
+//                                  found outside its codes stays as read while its control
+//                                  shows what the fill put there (asRead empty: all written)
 //   asyncLineEnabled(mode)         the asynchronous group: the page's serial mode is ASYN
 //   v120Enabled(mode, syn, asyn)   the V.120 group: the page's V.120 indicator of its
 //                                  serial mode (m_nASynProto or m_nSynProto) is 2
@@ -60,8 +64,15 @@ struct DataAdvMembers {
     bool operator==(const DataAdvMembers&) const = default;
 };
 
-void fillDataAdv(const ProfileRecord& image, DataAdvMembers& m);
-void packDataAdv(const DataAdvMembers& m, ProfileRecord& image);
+struct DataAdvFill {
+    bool oddK = false;   // byte 94 was 0 or above 127
+    bool oddDsr = false; // byte 109 above 1
+    bool oddDcd = false; // byte 106 above 1
+    DataAdvMembers shown;
+};
+
+DataAdvFill fillDataAdv(const ProfileRecord& image, DataAdvMembers& m);
+void packDataAdv(const DataAdvMembers& m, ProfileRecord& image, const DataAdvFill& asRead = {});
 
 bool asyncLineEnabled(int serialMode);
 bool v120Enabled(int serialMode, int synProto, int asynProto);

@@ -13,7 +13,6 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
@@ -94,7 +93,8 @@ void CDataPortPage::initialise() {
 }
 
 void CDataPortPage::refreshFromImage() {
-    const DataPortFill fill = fillDataPort(ProfileImage(), *this);
+    asRead_ = fillDataPort(ProfileImage(), *this);
+    const DataPortFill& fill = asRead_;
     enable({kUpperId}, m_bUpperOn);
     enable({kReleaseId, kLowerId}, m_bReleaseOn);
     setCheckDtr(fill.checkDtr);
@@ -136,7 +136,9 @@ void CDataPortPage::pushValues() {
     exchange(dx);
 }
 
-void CDataPortPage::packInto(ProfileRecord& image) const { packDataPort(*this, checkDtr(), image); }
+void CDataPortPage::packInto(ProfileRecord& image) const {
+    packDataPort(*this, checkDtr(), image, asRead_);
+}
 
 bool CDataPortPage::checkDtr() const {
     return res::control<QAbstractButton>(const_cast<CDataPortPage*>(this), kCheckDtrId)->isChecked();
@@ -166,12 +168,8 @@ void CDataPortPage::refreshTexts() {
 }
 
 bool CDataPortPage::eventFilter(QObject* watched, QEvent* event) {
-    // Leaving the upper threshold edit takes the values; a window switch (a message box
-    // opening) does not, so that a failed check cannot raise another one.
-    if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) takeValues();
-    }
+    // Leaving the edit takes the values; see takesValuesOnFocusLoss for when it does not.
+    if (takesValuesOnFocusLoss(watched, event)) takeValues();
     return LanguageWindow<QWidget>::eventFilter(watched, event);
 }
 
@@ -271,6 +269,7 @@ void CDataPortPage::onAdvanced() {
 
 void CDataPortPage::onDefault() {
     applyDataPortDefault(*this);
+    asRead_ = {}; // the factory values are the user's choice: every field is written
     m_nSynProto = synV120Indicator(m_nSynProtoItem);
     m_nASynProto = asynV120Indicator(m_nASynProtoItem);
     pushValues();

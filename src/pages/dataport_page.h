@@ -6,7 +6,9 @@
 //   takeValues()        controls to members with validation; false: the message was shown
 //                       and the focus is on the offending control
 //   pushValues()        members to controls (no change handler runs)
-//   packInto(image)     the page's bytes into the record (the packing rules)
+//   packInto(image)     the page's bytes into the record (the packing rules); a byte the
+//                       last fill found outside its codes stays as read while the user
+//                       leaves its control as filled (Default counts as a change)
 //   synchronousMode()   SYNC is the serial mode the page last took
 //   checkDtr()          the state of check box 1073 (kept on the control only)
 //   DataPortAdvancedDialog   the Advanced button's dialog: runDataPortAdvancedDialog
@@ -73,6 +75,7 @@ class CDataPortPage final : public LanguageWindow<QWidget>, public DataPortMembe
     void onDefault();
 
     bool initialised_ = false;
+    DataPortFill asRead_;         // what the last fill found and showed
     bool checkingNumber_ = false; // scratch flag of the number check
 };
 

@@ -2,8 +2,12 @@
 //
 //   DataPortMembers               one value per control group of the page
 //   fillDataPort(image, m)        the page's values from the record; returns the Check DTR
-//                                 state and whether byte 110 named a serial mode
-//   packDataPort(m, dtr, image)   the page's bytes into the record, in the packing order
+//                                 state, whether byte 110 named a serial mode, and which
+//                                 bytes held no code of their field (with what was shown)
+//   packDataPort(m, dtr, image, asRead)   the page's bytes into the record, in the packing
+//                                 order; a byte the fill found outside its codes goes back
+//                                 as read while its control still shows what the fill put
+//                                 there (asRead empty: every field is written)
 //   applyDataPortDefault(m)       the factory values of the Default button
 //   synV120Indicator(item) / asynV120Indicator(item)   2 when the item is V.120, else 5
 //   dialNumberAcceptable(number)  digits up to the first "*" (anything after it)
@@ -59,10 +63,18 @@ struct DataPortMembers {
 struct DataPortFill {
     bool checkDtr = false;        // check box 1073
     bool serialModeKnown = false; // byte 110 was 0 or 1: the combos follow the mode
+    // Bytes that held no code of their field (of the serial mode read, for 104, 111, 112).
+    bool oddAnswerMode = false;   // byte 4 neither 0 nor 1
+    bool oddSerialMode = false;   // byte 110 neither 0 nor 1: 110, 111, 104, 112 as one
+    bool oddSynBaud = false;      // byte 104 (synchronous)
+    bool oddFlow = false;         // byte 111
+    bool oddProtocol = false;     // byte 112
+    DataPortMembers shown;        // the values the fill put on the controls
 };
 
 DataPortFill fillDataPort(const ProfileRecord& image, DataPortMembers& m);
-void packDataPort(const DataPortMembers& m, bool checkDtr, ProfileRecord& image);
+void packDataPort(const DataPortMembers& m, bool checkDtr, ProfileRecord& image,
+                  const DataPortFill& asRead = {});
 void applyDataPortDefault(DataPortMembers& m);
 
 int synV120Indicator(int synProtoItem);

@@ -11,7 +11,6 @@
 #include "res/window_texts.h"
 
 #include <QAbstractButton>
-#include <QFocusEvent>
 #include <QLineEdit>
 
 namespace omniset {
@@ -125,11 +124,8 @@ void CTelAdvDlg::refreshTexts() {
 }
 
 bool CTelAdvDlg::eventFilter(QObject* watched, QEvent* event) {
-    // Leaving the national prefix takes the values; a window switch does not.
-    if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) takeValues();
-    }
+    // Leaving the edit takes the values; see takesValuesOnFocusLoss for when it does not.
+    if (takesValuesOnFocusLoss(watched, event)) takeValues();
     return LanguageWindow<QDialog>::eventFilter(watched, event);
 }
 

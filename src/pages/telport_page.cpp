@@ -12,7 +12,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFocusEvent>
 #include <QHideEvent>
 #include <QLineEdit>
 
@@ -183,7 +182,7 @@ void CTelPortPage::hideEvent(QHideEvent* event) {
 
 bool CTelPortPage::eventFilter(QObject* watched, QEvent* event) {
     // Edit 1040 losing the focus takes the values.
-    if (event->type() == QEvent::FocusOut) takeValues();
+    if (takesValuesOnFocusLoss(watched, event)) takeValues();
     return LanguageWindow<QWidget>::eventFilter(watched, event);
 }
 

@@ -31,7 +31,14 @@ void packText(ProfileRecord& image, int offset, int span, bool write, const std:
     else image.clearSpan(offset, span);
 }
 
-std::uint8_t service(int index) { return static_cast<std::uint8_t>(1 - index); }
+// Radio index 1 - byte for the bytes 0 and 1; -1 (neither button) for any other byte.
+int serviceIndex(std::uint8_t code) { return code <= 1 ? 1 - code : -1; }
+
+// A group without a checked button leaves its byte as read.
+void putService(ProfileRecord& image, int offset, int index) {
+    if (index == kRestriction || index == kPresentation)
+        image.setByte(offset, static_cast<std::uint8_t>(1 - index));
+}
 
 } // namespace
 
@@ -42,18 +49,19 @@ void fillTelPort(const ProfileRecord& image, TelPortMembers& m) {
     fillText(image, field::Tel1Subaddress, kTextSpan, m.m_bSubaddr1, m.m_strSubaddr1);
     fillText(image, field::Tel2Msn, kMsnSpan, m.m_bMsn2, m.m_strMsn2);
     fillText(image, field::Tel2Subaddress, kTextSpan, m.m_bSubaddr2, m.m_strSubaddr2);
-    // A byte of 1 selects Restriction (index 0), 0 selects Presentation (index 1).
-    m.m_nClir1 = 1 - image.byte(field::Tel1Clir);
-    m.m_nColr1 = 1 - image.byte(field::Tel1Colr);
-    m.m_nClir2 = 1 - image.byte(field::Tel2Clir);
-    m.m_nColr2 = 1 - image.byte(field::Tel2Colr);
+    // A byte of 1 selects Restriction (index 0), 0 selects Presentation (index 1); any
+    // other byte selects neither, and stays as read until the user picks a button.
+    m.m_nClir1 = serviceIndex(image.byte(field::Tel1Clir));
+    m.m_nColr1 = serviceIndex(image.byte(field::Tel1Colr));
+    m.m_nClir2 = serviceIndex(image.byte(field::Tel2Clir));
+    m.m_nColr2 = serviceIndex(image.byte(field::Tel2Colr));
 }
 
 void packTelServices(const TelPortMembers& m, ProfileRecord& image) {
-    image.setByte(field::Tel1Clir, service(m.m_nClir1));
-    image.setByte(field::Tel1Colr, service(m.m_nColr1));
-    image.setByte(field::Tel2Clir, service(m.m_nClir2));
-    image.setByte(field::Tel2Colr, service(m.m_nColr2));
+    putService(image, field::Tel1Clir, m.m_nClir1);
+    putService(image, field::Tel1Colr, m.m_nColr1);
+    putService(image, field::Tel2Clir, m.m_nClir2);
+    putService(image, field::Tel2Colr, m.m_nColr2);
 }
 
 void packTelTexts(const TelPortMembers& m, ProfileRecord& image) {

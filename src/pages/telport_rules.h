@@ -1,8 +1,10 @@
 // telport_rules.h - the telephone port page's values and their byte rules, as plain functions.
 //
 //   TelPortMembers                  the page's members, in their exchange order
-//   fillTelPort(image, m)           members from the record (texts, flags, CLIR, COLR)
-//   packTelServices(m, image)       bytes 251, 257, 252, 258 from the CLIR and COLR values
+//   fillTelPort(image, m)           members from the record (texts, flags, CLIR, COLR; a
+//                                   service byte other than 0 and 1 checks neither button)
+//   packTelServices(m, image)       bytes 251, 257, 252, 258 from the CLIR and COLR values;
+//                                   a group with neither button checked leaves its byte
 //   packTelTexts(m, image)          the six text fields, in the packing order
 //   applyTel1Default(m) / applyTel2Default(m)   the Default buttons (the other port kept)
 //   msnAcceptable(text)             only the digits "0".."9" (empty passes)

@@ -1,7 +1,9 @@
 #include "dialog_builder.h"
 
+#include "byte_text_validator.h"
 #include "digits_only_filter.h"
 #include "program_icon.h"
+#include "window_texts.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -25,6 +27,7 @@ namespace {
 constexpr const char* kDialogFamily = "WenQuanYi Micro Hei";
 constexpr const char* kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 constexpr const char* kIdProperty = "controlId";
+constexpr const char* kNamedByProperty = "namedBy";
 
 // a * b / c rounded to the nearest integer, halves away from zero (Windows MulDiv).
 int mulDiv(int a, int b, int c) {
@@ -67,6 +70,8 @@ QWidget* makeEdit(QWidget* parent, const Control& c) {
         e->setMaxLength(c.maxLength);
     if (c.style & DigitsOnly)
         installDigitsOnly(e);
+    if (c.style & ByteText)
+        installByteText(e);
     return e;
 }
 
@@ -150,6 +155,17 @@ QRect placement(QWidget* w, const Control& c, const QRect& px) {
     return {px.x(), px.y(), px.width(), std::min(px.height(), w->sizeHint().height())};
 }
 
+// Tab enters a radio group at its checked button (at its first when none is checked);
+// the arrow keys move within the group.
+void fixRadioTabStop(QButtonGroup* g) {
+    const QList<QAbstractButton*> buttons = g->buttons();
+    QAbstractButton* stop = g->checkedButton();
+    if (!stop && !buttons.isEmpty())
+        stop = buttons.first();
+    for (QAbstractButton* b : buttons)
+        b->setFocusPolicy(b == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
 // Windows groups run from one GroupStart control to the next; the auto radio buttons of
 // a group are exclusive. The group is named after its first radio button.
 void groupRadios(QWidget* window, const DialogTemplate& tpl) {
@@ -165,8 +181,24 @@ void groupRadios(QWidget* window, const DialogTemplate& tpl) {
             current->setObjectName(groupName(c.id));
             current->setExclusive(true);
         }
-        r->setAutoExclusive(false);
+        // Exclusive through its group (a grouped button follows its group, not its parent);
+        // auto-exclusive it stays, so that assistive technology announces a radio button.
         current->addButton(r, static_cast<int>(current->buttons().size()));
+    }
+    for (QButtonGroup* g : window->findChildren<QButtonGroup*>(Qt::FindDirectChildrenOnly)) {
+        fixRadioTabStop(g);
+        QObject::connect(g, &QButtonGroup::buttonToggled, g, [g] { fixRadioTabStop(g); });
+    }
+}
+
+// The label that names an edit or a list is its buddy.
+void linkBuddies(QWidget* window, const DialogTemplate& tpl) {
+    for (const Control& c : tpl.controls) {
+        const bool field = c.kind == Kind::Edit || c.kind == Kind::DropList || c.kind == Kind::ListBox;
+        if (!field || c.id == kNoId || c.namedBy <= 0)
+            continue;
+        if (auto* label = control<QLabel>(window, c.namedBy))
+            label->setBuddy(control<QWidget>(window, c.id));
     }
 }
 
@@ -214,6 +246,8 @@ void buildWindow(QWidget* window, const DialogTemplate& tpl) {
         const QRect px = dluToPixels(c.rect, units);
         QWidget* w = makeWidget(window, c, px);
         setControlId(w, c.id);
+        if (c.namedBy != 0)
+            setNamedBy(w, c.namedBy);
         w->setGeometry(placement(w, c, px));
         applyStyles(w, c);
         if (c.kind == Kind::GroupBox)
@@ -223,7 +257,9 @@ void buildWindow(QWidget* window, const DialogTemplate& tpl) {
     for (QWidget* f : frames)
         f->lower();
     groupRadios(window, tpl);
+    linkBuddies(window, tpl);
     window->setWindowTitle(QString::fromUtf8(tpl.caption));
+    refreshAccessibleNames(window);
     window->setFixedSize(dluToPixels({0, 0, tpl.width, tpl.height}, units).size());
     applyWindowFlags(window, tpl);
 }
@@ -233,6 +269,13 @@ QString controlName(int id) { return QStringLiteral("ctl%1").arg(id); }
 int controlId(const QObject* widget) {
     const QVariant v = widget ? widget->property(kIdProperty) : QVariant();
     return v.isValid() ? v.toInt() : kNoId;
+}
+
+void setNamedBy(QWidget* widget, int namer) { widget->setProperty(kNamedByProperty, namer); }
+
+int namedBy(const QObject* widget) {
+    const QVariant v = widget ? widget->property(kNamedByProperty) : QVariant();
+    return v.isValid() ? v.toInt() : 0;
 }
 
 void setControlId(QWidget* widget, int id) {
@@ -256,13 +299,14 @@ void setRadioIndex(QWidget* window, int firstId, int index) {
         return;
     if (QAbstractButton* b = g->button(index)) {
         b->setChecked(true);
-        return;
+    } else {
+        // An exclusive group cannot uncheck its last button; lift exclusivity for a moment.
+        g->setExclusive(false);
+        for (QAbstractButton* b : g->buttons())
+            b->setChecked(false);
+        g->setExclusive(true);
     }
-    // An exclusive group cannot uncheck its last button; lift exclusivity for a moment.
-    g->setExclusive(false);
-    for (QAbstractButton* b : g->buttons())
-        b->setChecked(false);
-    g->setExclusive(true);
+    fixRadioTabStop(g); // the group's signals may be blocked while values are pushed
 }
 
 } // namespace omniset::res

@@ -2,8 +2,13 @@
 //
 //   DluRect            position and size of a control in dialog units
 //   Kind               what a control is (static text, edit, radio button ...)
-//   Style              control styles: disabled, hidden, digits only, read-only, group start ...
-//   Control            one control: identifier, kind, rectangle, Chinese template text, styles
+//   Style              control styles: disabled, hidden, digits only, byte text, read-only,
+//                      group start ...
+//   Control            one control: identifier, kind, rectangle, Chinese template text, styles,
+//                      and for a control without a text of its own the control whose text
+//                      names it for assistive technology (Control::by(id))
+//   kNamedByCaption / kNamedByProgram   namers other than a control: the window's caption,
+//                      the program's name (its icon)
 //   DialogTemplate     one window: number, size in dialog units, Chinese caption, font, flags
 //   kNoId              identifier of controls the code never addresses (icons, frames)
 //
@@ -18,6 +23,11 @@ namespace omniset::res {
 
 // Identifier of controls that are never looked up (like the static -1 of resource files).
 inline constexpr int kNoId = -1;
+
+// Control::namedBy: 0 = the control's own text; a control id (the label beside it); or
+// one of these.
+inline constexpr int kNamedByCaption = -2;
+inline constexpr int kNamedByProgram = -3;
 
 struct DluRect {
     int x = 0;
@@ -52,6 +62,7 @@ enum Style : std::uint32_t {
     TabStop = 1u << 5,     // reached with the Tab key
     AlignCenter = 1u << 6, // static text
     AlignRight = 1u << 7,  // static text
+    ByteText = 1u << 8,    // edit: only characters a record byte holds (Latin-1)
 };
 
 struct Control {
@@ -62,6 +73,14 @@ struct Control {
     std::uint32_t style = None;
     int maxLength = 0;                     // edit: 0 = no limit
     std::span<const char* const> items {}; // drop-down list: Chinese items
+    int namedBy = 0;                       // see kNamedByCaption
+
+    // The same control, named by the text of control `namer` (a label beside it).
+    constexpr Control by(int namer) const {
+        Control c = *this;
+        c.namedBy = namer;
+        return c;
+    }
 };
 
 // Window flags (bit flags).
@@ -110,6 +129,6 @@ constexpr Control dropList(int id, DluRect r, std::span<const char* const> zhIte
     return {id, Kind::DropList, r, "", TabStop, 0, zhItems};
 }
 constexpr Control progress(int id, DluRect r) { return {id, Kind::ProgressBar, r, ""}; }
-constexpr Control icon(DluRect r) { return {kNoId, Kind::Icon, r, ""}; }
+constexpr Control icon(DluRect r) { return Control{kNoId, Kind::Icon, r, ""}.by(kNamedByProgram); }
 
 } // namespace omniset::res

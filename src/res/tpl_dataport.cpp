@@ -23,7 +23,7 @@ constexpr Control kControls[] {
     radioFirst(1064, {12, 16, 36, 10}, "自动"),
     radio(1065, {52, 16, 50, 10}, "手动"),
     label(1128, {12, 32, 30, 8}, "号码:", GroupStart),
-    edit(1063, {44, 30, 58, 12}, DigitsOnly, kNumberInput),
+    edit(1063, {44, 30, 58, 12}, DigitsOnly | ByteText, kNumberInput).by(1128),
     // answer mode
     group(1129, {110, 4, 96, 44}, "应答方式设置"),
     radioFirst(1071, {116, 14, 84, 10}, "自动应答"),
@@ -35,19 +35,19 @@ constexpr Control kControls[] {
     radio(1008, {216, 30, 66, 10}, "V.25bis", Disabled),
     // bandwidth on demand
     group(1131, {6, 52, 281, 72}, "自动带宽分配"),
-    check(1091, {12, 64, 10, 9}),
+    check(1091, {12, 64, 10, 9}).by(1132),
     label(1132, {24, 64, 48, 8}, "如果流量大于", GroupStart),
-    edit(1106, {74, 62, 28, 12}, DigitsOnly),
+    edit(1106, {74, 62, 28, 12}, DigitsOnly).by(1132),
     label(1136, {106, 64, 176, 8}, "Kbps,连接第二个B信道。"),
-    check(1108, {12, 79, 10, 9}),
+    check(1108, {12, 79, 10, 9}).by(1133),
     label(1133, {24, 79, 48, 8}, "如果流量小于"),
-    edit(1096, {74, 77, 28, 12}, DigitsOnly),
+    edit(1096, {74, 77, 28, 12}, DigitsOnly).by(1133),
     label(1137, {106, 79, 24, 8}, "Kbps,"),
     label(1135, {132, 79, 34, 8}, "计时超过"),
-    edit(1107, {168, 77, 40, 12}, DigitsOnly),
+    edit(1107, {168, 77, 40, 12}, DigitsOnly).by(1135),
     label(1138, {24, 94, 258, 8}, "秒,并且快到电话计费时间单位整数倍时,拆除第二个B信道。"),
     label(1226, {24, 109, 104, 8}, "本地\"一线通\"电话计费时间单位:"),
-    edit(1095, {130, 107, 36, 12}),
+    edit(1095, {130, 107, 36, 12}).by(1226),
     label(1227, {170, 109, 24, 8}, "秒。"),
     // serial mode
     group(1142, {6, 128, 140, 26}, "串行方式"),
@@ -58,17 +58,17 @@ constexpr Control kControls[] {
     // SYNC settings
     group(1001, {6, 158, 140, 60}, "同步设置"),
     label(1139, {12, 172, 40, 8}, "通信协议:"),
-    dropList(1012, {54, 170, 88, 50}, kSynProtoItems),
+    dropList(1012, {54, 170, 88, 50}, kSynProtoItems).by(1139),
     label(1140, {12, 187, 40, 8}, "波特率:"),
-    dropList(1014, {54, 185, 88, 80}, kSynBaudItems),
+    dropList(1014, {54, 185, 88, 80}, kSynBaudItems).by(1140),
     label(1141, {12, 202, 40, 8}, "流量控制:"),
-    dropList(1016, {54, 200, 88, 40}, kSynFlowItems),
+    dropList(1016, {54, 200, 88, 40}, kSynFlowItems).by(1141),
     // ASYN settings
     group(1002, {150, 158, 137, 60}, "异步设置"),
     label(1147, {156, 172, 40, 8}, "通信协议:"),
-    dropList(1013, {198, 170, 86, 60}, kAsynProtoItems),
+    dropList(1013, {198, 170, 86, 60}, kAsynProtoItems).by(1147),
     label(1148, {156, 187, 40, 8}, "流量控制:"),
-    dropList(1017, {198, 185, 86, 50}, kAsynFlowItems),
+    dropList(1017, {198, 185, 86, 50}, kAsynFlowItems).by(1148),
 };
 
 constexpr TextEntry kTexts[] {

@@ -8,7 +8,7 @@ namespace {
 constexpr Control kControls[] {
     icon({10, 10, 21, 20}),
     label(1056, {40, 14, 185, 10}, "   正在查询与串口相连的  Brantis KX220，请等待···"),
-    progress(1057, {10, 38, 213, 12}),
+    progress(1057, {10, 38, 213, 12}).by(kNamedByCaption),
     button(2, {91, 62, 50, 14}, "停止"),
 };
 

@@ -7,17 +7,17 @@ namespace {
 
 constexpr Control kControls[] {
     label(1197, {10, 12, 88, 8}, "下载文件："),
-    edit(1095, {100, 10, 150, 12}, ReadOnly),
+    edit(1095, {100, 10, 150, 12}, ReadOnly).by(1197),
     label(1198, {10, 28, 88, 8}, "文件大小："),
-    edit(1097, {100, 26, 50, 12}, ReadOnly),
+    edit(1097, {100, 26, 50, 12}, ReadOnly).by(1198),
     label(kNoId, {154, 28, 10, 8}, "K"),
     label(1199, {10, 44, 88, 8}, "正在发送的数据包："),
-    edit(1096, {100, 42, 50, 12}, ReadOnly),
+    edit(1096, {100, 42, 50, 12}, ReadOnly).by(1199),
     label(1200, {10, 60, 88, 8}, "重试次数："),
-    edit(1098, {100, 58, 50, 12}, ReadOnly),
+    edit(1098, {100, 58, 50, 12}, ReadOnly).by(1200),
     label(1201, {10, 76, 88, 8}, "错误检查："),
-    edit(1100, {100, 74, 50, 12}, ReadOnly),
-    progress(1146, {10, 94, 240, 10}),
+    edit(1100, {100, 74, 50, 12}, ReadOnly).by(1201),
+    progress(1146, {10, 94, 240, 10}).by(kNamedByCaption),
     button(2, {105, 112, 50, 14}, "取消"),
 };
 

@@ -7,9 +7,9 @@ namespace {
 
 constexpr Control kLoadControls[] {
     icon({10, 12, 21, 20}),
-    group(kNoId, {38, 6, 140, 36}, ""),
+    group(kNoId, {38, 6, 140, 36}, "").by(1193),
     label(1193, {46, 20, 34, 8}, "请选择:"),
-    dropList(1079, {82, 18, 88, 60}),
+    dropList(1079, {82, 18, 88, 60}).by(1193),
     defButton(1, {36, 52, 50, 14}, "确定"),
     button(2, {100, 52, 50, 14}, "取消"),
 };
@@ -27,9 +27,9 @@ constexpr ItemTexts kLoadItemArray[] {{1079, kLoadEntries}};
 
 constexpr Control kSaveControls[] {
     icon({10, 12, 21, 20}),
-    group(kNoId, {38, 6, 140, 36}, ""),
+    group(kNoId, {38, 6, 140, 36}, "").by(1195),
     label(1195, {46, 20, 34, 8}, "请选择:"),
-    dropList(1081, {82, 18, 88, 40}),
+    dropList(1081, {82, 18, 88, 40}).by(1195),
     defButton(1, {36, 52, 50, 14}, "确定"),
     button(2, {100, 52, 50, 14}, "取消"),
 };

@@ -1,5 +1,6 @@
 #include "window_texts.h"
 
+#include "app_strings.h"
 #include "dialog_builder.h"
 
 #include <QAbstractButton>
@@ -62,7 +63,41 @@ void applyListItems(QListWidget* list, const QStringList& items) {
             list->item(i)->setText(items[i]);
 }
 
+// A namer's text as a name: without the colon that ends a label.
+QString asName(QString text) {
+    text = text.trimmed();
+    while (text.endsWith(u':') || text.endsWith(u'\uFF1A'))
+        text.chop(1);
+    return text.trimmed();
+}
+
+QString namerText(QWidget* window, int namer) {
+    if (namer == kNamedByCaption)
+        return window->windowTitle();
+    if (namer == kNamedByProgram)
+        return QString::fromLatin1(kAppTitle);
+    const QWidget* w = control<QWidget>(window, namer);
+    return w ? widgetText(w) : QString();
+}
+
 } // namespace
+
+void refreshAccessibleNames(QWidget* window) {
+    for (QWidget* w : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const int namer = namedBy(w);
+        if (namer == 0)
+            continue;
+        QString name = namerText(window, namer);
+        // A label showing a value: the label beside it, then the value.
+        auto* value = qobject_cast<QLabel*>(w);
+        if (value && !value->text().isEmpty())
+            name = name.trimmed() + u' ' + value->text();
+        else
+            name = asName(name);
+        if (w->accessibleName() != name)
+            w->setAccessibleName(name);
+    }
+}
 
 QString widgetText(const QWidget* w) {
     if (auto* b = qobject_cast<const QAbstractButton*>(w))
@@ -89,6 +124,7 @@ void applyTexts(QWidget* window, TextTable table) {
         else if (window->windowTitle() != text)
             window->setWindowTitle(text);
     }
+    refreshAccessibleNames(window);
 }
 
 void applyItemTexts(QWidget* window, ItemTable table) {

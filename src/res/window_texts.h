@@ -1,6 +1,10 @@
 // window_texts.h - setting a window's texts for the current LanguageMode.
 //
-//   applyTexts(window, table)          caption and control texts of the current language
+//   applyTexts(window, table)          caption and control texts of the current language,
+//                                      then the accessible names that follow them
+//   refreshAccessibleNames(window)     each control with a namer (namedBy) gets the namer's
+//                                      text as its accessible name, trailing colon dropped;
+//                                      a value label gets "namer value"
 //   applyItemTexts(window, table)      drop-down and list items of the current language,
 //                                      selection kept
 //   setControlText(window, id, text)   one control's text; true when it changed
@@ -19,6 +23,7 @@ class QWidget;
 namespace omniset::res {
 
 void applyTexts(QWidget* window, TextTable table);
+void refreshAccessibleNames(QWidget* window);
 void applyItemTexts(QWidget* window, ItemTable table);
 bool setControlText(QWidget* window, int id, const QString& text);
 QString widgetText(const QWidget* widget);

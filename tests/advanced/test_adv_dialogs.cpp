@@ -209,7 +209,8 @@ class AdvancedDialogsTest : public QObject {
         QTest::newRow("asynchronous line") << 6;
         QTest::newRow("K, CLIR, COLR, DSR, DCD, service") << 7;
         QTest::newRow("UUS off, MSN of 15 digits") << 8;
-        QTest::newRow("K shown as 7") << 9;
+        QTest::newRow("K shown as 7 stays as read") << 9;
+        QTest::newRow("K shown as 7 retyped, DSR 2 ticked, DCD 3 untouched") << 10;
     }
     void okWritesExactlyTheDialogsBytes() {
         QFETCH(int, row);
@@ -217,7 +218,8 @@ class AdvancedDialogsTest : public QObject {
         r.setByte(f::RingKeypadBits, 3);
         r.setByte(f::AutobaudBits, 129);
         if (row == 5) r.setText(f::DataSubaddress, 17, "12");
-        if (row == 9) r.setByte(f::V120Window, 0);
+        if (row == 9 || row == 10) r.setByte(f::V120Window, 0);
+        if (row == 10) r.setByte(f::DsrHandling, 2), r.setByte(f::DcdHandling, 3);
         openData(r);
         QWidget* d = data.get();
         Bytes expected;
@@ -253,7 +255,14 @@ class AdvancedDialogsTest : public QObject {
             type(d, 1040, "123456789012345");
             expected.zero(f::DataUus, 17).text(f::DataMsn, "123456789012345");
             break;
-        case 9: expected.set(f::V120Window, 7); break;
+        case 9: break;
+        case 10:
+            QCOMPARE(lineEdit(d, 1097)->text(), QStringLiteral("7"));
+            QVERIFY(!button(d, 1110)->isChecked() && !button(d, 1111)->isChecked());
+            type(d, 1097, "9");
+            click(d, 1110);
+            expected.set(f::V120Window, 9).set(f::DsrHandling, 0);
+            break;
         }
         // Written text fields are zero to the end of their spans.
         if (row != 4 && row != 8) expected.text(f::DataMsn, "5550100").zero(f::DataMsn + 8, 8);
@@ -344,7 +353,7 @@ class AdvancedDialogsTest : public QObject {
         openData(r, [](CDataPortPage& p) { click(&p, 1005); }); // SYNC, all transparent
         QVERIFY(!lineEdit(data.get(), 1097)->isEnabled() && !combo(data.get(), 1015)->isEnabled());
         const ProfileRecord after = okData();
-        QCOMPARE(int(after.byte(f::V120Window)), 7);
+        QCOMPARE(int(after.byte(f::V120Window)), 200); // shown as 7, never changed: as read
         QCOMPARE(int(after.byte(f::AsyncBaud)), 8);
     }
 

@@ -109,6 +109,8 @@ INSTANTIATE_TEST_SUITE_P(Fields, DataAdvShows, ::testing::Values(
     ShowCase{"Lli5None", f::V120LliNegotiation, 5, Negotiate, -1},
     ShowCase{"Dsr0On", f::DsrHandling, 0, [](const DataAdvMembers& m) { return m.m_bDsr; }, 1},
     ShowCase{"Dcd1Off", f::DcdHandling, 1, [](const DataAdvMembers& m) { return m.m_bDcd; }, 0},
+    ShowCase{"Dcd2Off", f::DcdHandling, 2, [](const DataAdvMembers& m) { return m.m_bDcd; }, 0},
+    ShowCase{"Dsr9Off", f::DsrHandling, 9, [](const DataAdvMembers& m) { return m.m_bDsr; }, 0},
     ShowCase{"Clir1Restricts", f::DataClir, 1, [](const DataAdvMembers& m) { return m.m_nClir; }, 0},
     ShowCase{"Colr0Identifies", f::DataColr, 0, [](const DataAdvMembers& m) { return m.m_nColr; }, 1},
     ShowCase{"Baud4", f::AsyncBaud, 4, [](const DataAdvMembers& m) { return m.m_nBaud; }, 4},
@@ -154,10 +156,10 @@ TEST_P(DataAdvPacks, ExactlyItsBytes) {
     ProfileRecord r = baseRecord();
     if (c.before) c.before(r);
     DataAdvMembers m;
-    fillDataAdv(r, m);
+    const DataAdvFill asRead = fillDataAdv(r, m);
     if (c.edit) c.edit(m);
     ProfileRecord out = r;
-    packDataAdv(m, out);
+    packDataAdv(m, out, asRead);
     expectWrites(r, out, c.writes);
 }
 
@@ -173,8 +175,21 @@ INSTANTIATE_TEST_SUITE_P(Fields, DataAdvPacks, ::testing::Values(
              [](DataAdvMembers& m) { m.m_bAutobaud = 1; }, Writes().set(f::AutobaudBits, 0x7F)},
     PackCase{"Negotiate", nullptr, [](DataAdvMembers& m) { m.m_nNegotiate = 0; },
              Writes().set(f::V120LliNegotiation, 1)},
-    PackCase{"KShownAs7IsWritten7", [](ProfileRecord& r) { r.setByte(f::V120Window, 200); }, nullptr,
-             Writes().set(f::V120Window, 7)},
+    PackCase{"KShownAs7StaysAsRead", [](ProfileRecord& r) { r.setByte(f::V120Window, 200); }, nullptr,
+             Writes()},
+    PackCase{"K0ShownAs7StaysAsRead", [](ProfileRecord& r) { r.setByte(f::V120Window, 0); }, nullptr,
+             Writes()},
+    PackCase{"KShownAs7ChangedTo9", [](ProfileRecord& r) { r.setByte(f::V120Window, 200); },
+             [](DataAdvMembers& m) { m.m_nK = 9; }, Writes().set(f::V120Window, 9)},
+    PackCase{"DsrDcdAbove1StayAsRead",
+             [](ProfileRecord& r) { r.setByte(f::DsrHandling, 2); r.setByte(f::DcdHandling, 200); },
+             nullptr, Writes()},
+    PackCase{"DsrDcdAbove1Ticked",
+             [](ProfileRecord& r) { r.setByte(f::DsrHandling, 2); r.setByte(f::DcdHandling, 200); },
+             [](DataAdvMembers& m) { m.m_bDsr = m.m_bDcd = 1; },
+             Writes().set(f::DsrHandling, 0).set(f::DcdHandling, 0)},
+    PackCase{"Dcd2TickedAndClearedAgainStays", [](ProfileRecord& r) { r.setByte(f::DcdHandling, 2); },
+             [](DataAdvMembers& m) { m.m_bDcd = 1; m.m_bDcd = 0; }, Writes()},
     PackCase{"K100", nullptr, [](DataAdvMembers& m) { m.m_nK = 100; }, Writes().set(f::V120Window, 100)},
     PackCase{"ClirIdentifyColrRestrict", nullptr,
              [](DataAdvMembers& m) { m.m_nClir = 1; m.m_nColr = 0; },
@@ -244,10 +259,12 @@ TEST(DataAdvRules, EveryFieldChangedTouchesOnlyTheDialogsBytes) {
 TEST(DataAdvRules, RoundTripKeepsAValidRecord) {
     for (int length : {kShortProfileLength, kLongProfileLength}) {
         ProfileRecord r = baseRecord(length);
+        r.setByte(f::V120Window, 0);
+        r.setByte(f::DsrHandling, 3);
         DataAdvMembers m;
-        fillDataAdv(r, m);
+        const DataAdvFill asRead = fillDataAdv(r, m);
         ProfileRecord out = r;
-        packDataAdv(m, out);
+        packDataAdv(m, out, asRead);
         EXPECT_EQ(changes(r, out), (std::map<int, int>{})) << length;
     }
 }

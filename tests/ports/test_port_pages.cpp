@@ -254,6 +254,39 @@ class PortPagesTest : public QObject {
         QCOMPARE(unexpectedBytes(record, pack(), expected), QStringList());
     }
 
+    // Bytes outside their codes go back as read through the sheet's packing until the user
+    // changes their controls; the data port page's Default writes its factory values.
+    void oddBytesStayUntilTheirControlsChange_data() {
+        QTest::addColumn<int>("row");
+        QTest::newRow("untouched") << 0;
+        QTest::newRow("answer mode and TEL2 COLR picked") << 1;
+        QTest::newRow("data port Default") << 2;
+    }
+    void oddBytesStayUntilTheirControlsChange() {
+        QFETCH(int, row);
+        ProfileRecord r = syncAutoDialRecord(kLongProfileLength, 5);
+        r.setByte(f::AnswerMode, 7);
+        r.setByte(f::FlowControl, 1); // XON/XOFF: no synchronous code
+        r.setByte(f::Tel1Clir, 3);
+        r.setByte(f::Tel2Colr, 200);
+        openSheet(r);
+        QVERIFY(button(data(), 1072)->isChecked()); // shown as manual answer
+        QVERIFY(!button(tel(), 1144)->isChecked() && !button(tel(), 1045)->isChecked());
+        Bytes expected;
+        if (row == 1) {
+            click(data(), 1071);
+            click(data(), 1072); // back to what was shown: still as read
+            sheet->tabs()->setCurrentWidget(tel());
+            click(tel(), 1045);
+            expected.set(f::Tel2Colr, 0);
+        } else if (row == 2) {
+            click(data(), 1084);
+            expected.set(4, 0).set(54, 112).set(53, 64).set(42, 12).set(43, 18).set(113, 0)
+                .set(110, 0).set(111, 2).set(112, 3);
+        }
+        QCOMPARE(unexpectedBytes(r, pack(), expected), QStringList());
+    }
+
     void fillShowsTheRecord() {
         ProfileRecord r = validRecord(kLongProfileLength, 11);
         r.setByte(f::UpperThreshold, 255);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -21,12 +22,20 @@ ProfileRecord noiseRecord(int length = kLongProfileLength) {
     return r;
 }
 
-// Members as a fill of `image` leaves them, then packed back with DTR as filled.
-ProfileRecord dataRoundTrip(const ProfileRecord& image, DataPortMembers m = {}) {
+// Members as a fill of `image` leaves them, changed by `edit` (the user), then packed back
+// with DTR as filled and with what the fill found.
+ProfileRecord dataRoundTrip(const ProfileRecord& image, DataPortMembers m,
+                            const std::function<void(DataPortMembers&)>& edit = {}) {
     auto fill = fillDataPort(image, m);
+    if (edit) edit(m);
     ProfileRecord out = image;
-    packDataPort(m, fill.checkDtr, out);
+    packDataPort(m, fill.checkDtr, out, fill);
     return out;
+}
+
+ProfileRecord dataRoundTrip(const ProfileRecord& image,
+                            const std::function<void(DataPortMembers&)>& edit = {}) {
+    return dataRoundTrip(image, DataPortMembers{}, edit);
 }
 
 } // namespace
@@ -197,11 +206,23 @@ TEST(DataPortRules, DialModePacking) {
     EXPECT_EQ(out.byte(f::DialMode), image.byte(f::DialMode));
 }
 
-TEST(DataPortRules, AnswerModeIsOneOrElseManual) {
-    for (auto [byte, expected] : std::map<int, int>{{1, 1}, {0, 0}, {7, 0}, {255, 0}}) {
+TEST(DataPortRules, AnswerModeIsOneOrElseManualAndAnOddByteStaysUntilChanged) {
+    auto answer = [](int mode) { return [mode](DataPortMembers& m) { m.m_nAnswerMode = mode; }; };
+    for (auto [byte, expected] : std::map<int, int>{{1, 1}, {0, 0}, {7, 7}, {255, 255}}) {
         ProfileRecord image = noiseRecord();
         image.setByte(f::AnswerMode, static_cast<std::uint8_t>(byte));
         EXPECT_EQ(dataRoundTrip(image).byte(f::AnswerMode), expected) << byte;
+        DataPortMembers m;
+        fillDataPort(image, m);
+        EXPECT_EQ(m.m_nAnswerMode, byte == 1 ? dataport::kAnswerAuto : dataport::kAnswerManual);
+        // Changed by the user: written as the choice; chosen back as shown: left as read.
+        EXPECT_EQ(dataRoundTrip(image, answer(dataport::kAnswerAuto)).byte(f::AnswerMode), 1) << byte;
+        EXPECT_EQ(dataRoundTrip(image, answer(dataport::kAnswerManual)).byte(f::AnswerMode),
+                  byte == 1 ? 0 : expected) << byte;
+        // Packing without what the fill found (the Default button's case) writes 0 or 1.
+        ProfileRecord out = image;
+        packDataPort(m, false, out);
+        EXPECT_EQ(out.byte(f::AnswerMode), byte == 1 ? 1 : 0) << byte;
     }
 }
 
@@ -233,7 +254,7 @@ TEST_P(SerialMode, FillsItemsAndPacksCodes) {
     EXPECT_EQ(m.m_nASynProtoItem, c.asynProto);
     EXPECT_EQ(m.m_nASynFlow, c.asynFlow);
     ProfileRecord out = image;
-    packDataPort(m, false, out);
+    packDataPort(m, false, out, fill);
     EXPECT_EQ(out.byte(f::SerialMode), c.mode);
     EXPECT_EQ(out.byte(f::FlowControl), c.packedFlow);
     EXPECT_EQ(out.byte(f::SyncBaud), c.packedBaud);
@@ -245,17 +266,60 @@ INSTANTIATE_TEST_SUITE_P(Codes, SerialMode, ::testing::Values(
     SerialCase{"sync_64k_code_9", 1, 0, 9, 1, 1, 7, 0, 0, 1, 0, 9, 1},
     SerialCase{"sync_baud_code_4", 1, 0, 4, 1, 1, 4, 0, 0, 1, 0, 4, 1},
     SerialCase{"sync_baud_code_0", 1, 0, 0, 2, 2, 0, 0, 0, 1, 0, 0, 2},
-    SerialCase{"sync_baud_code_7_packs_as_9", 1, 0, 7, 1, 1, 7, 0, 0, 1, 0, 9, 1},
+    SerialCase{"sync_baud_code_7_stays_7", 1, 0, 7, 1, 1, 7, 0, 0, 1, 0, 7, 1},
     SerialCase{"sync_baud_code_8_no_item", 1, 0, 8, 1, 1, 8, 0, 0, 1, 0, 8, 1},
     SerialCase{"sync_all_transparent_forces_64k", 1, 0, 3, 0, 0, 7, 0, 0, 1, 0, 9, 0},
     SerialCase{"sync_flow_code_2_is_item_1", 1, 2, 9, 2, 2, 7, 1, 0, 1, 2, 9, 2},
-    SerialCase{"sync_flow_code_1_packs_as_2", 1, 1, 9, 2, 2, 7, 1, 0, 1, 2, 9, 2},
-    SerialCase{"sync_protocol_3_keeps_item", 1, 0, 4, 3, 0, 7, 0, 0, 1, 0, 9, 0},
+    SerialCase{"sync_flow_code_1_stays_1", 1, 1, 9, 2, 2, 7, 1, 0, 1, 1, 9, 2},
+    SerialCase{"sync_protocol_3_keeps_item_and_byte", 1, 0, 4, 3, 0, 7, 0, 0, 1, 0, 9, 3},
     SerialCase{"async_proto_code_1", 0, 0, 5, 1, 0, 7, 0, 0, 0, 0, 5, 1},
     SerialCase{"async_proto_code_4_multilink", 0, 1, 5, 4, 0, 7, 0, 3, 1, 1, 5, 4},
     SerialCase{"async_flow_code_2", 0, 2, 5, 3, 0, 7, 0, 2, 2, 2, 5, 3},
     SerialCase{"async_flow_code_5_no_item", 0, 5, 5, 2, 0, 7, 0, 1, 5, 5, 5, 2},
-    SerialCase{"async_proto_0_keeps_item", 0, 0, 5, 0, 0, 7, 0, 0, 0, 0, 5, 1}),
+    SerialCase{"async_proto_0_keeps_item_and_byte", 0, 0, 5, 0, 0, 7, 0, 0, 0, 0, 5, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A byte of the serial block outside the codes of the mode read stays as read until the
+// user changes its list (or the serial mode); then the list's choice is written.
+struct OddSerialCase {
+    const char* name;
+    int mode, flow, baud, proto;               // bytes 110, 111, 104, 112 as read
+    void (*edit)(DataPortMembers&);            // the user's change
+    int packedMode, packedFlow, packedBaud, packedProto;
+};
+
+class OddSerialBytes : public ::testing::TestWithParam<OddSerialCase> {};
+
+TEST_P(OddSerialBytes, StayUntilTheirControlChanges) {
+    const auto& c = GetParam();
+    ProfileRecord image = noiseRecord();
+    image.setByte(f::SerialMode, static_cast<std::uint8_t>(c.mode));
+    image.setByte(f::FlowControl, static_cast<std::uint8_t>(c.flow));
+    image.setByte(f::SyncBaud, static_cast<std::uint8_t>(c.baud));
+    image.setByte(f::Protocol, static_cast<std::uint8_t>(c.proto));
+    const ProfileRecord out = dataRoundTrip(image, c.edit);
+    EXPECT_EQ(out.byte(f::SerialMode), c.packedMode);
+    EXPECT_EQ(out.byte(f::FlowControl), c.packedFlow);
+    EXPECT_EQ(out.byte(f::SyncBaud), c.packedBaud);
+    EXPECT_EQ(out.byte(f::Protocol), c.packedProto);
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, OddSerialBytes, ::testing::Values(
+    OddSerialCase{"sync_flow_1_set_to_none", 1, 1, 9, 2,
+                  [](DataPortMembers& m) { m.m_nSynFlow = 0; }, 1, 0, 9, 2},
+    OddSerialCase{"sync_flow_1_untouched_while_baud_changes", 1, 1, 9, 2,
+                  [](DataPortMembers& m) { m.m_nSynBaud = 4; }, 1, 1, 4, 2},
+    OddSerialCase{"sync_baud_7_set_to_9600", 1, 0, 7, 1,
+                  [](DataPortMembers& m) { m.m_nSynBaud = 4; }, 1, 0, 4, 1},
+    OddSerialCase{"async_protocol_0_set_to_ppp", 0, 0, 5, 0,
+                  [](DataPortMembers& m) { m.m_nASynProtoItem = 2; }, 0, 0, 5, 3},
+    OddSerialCase{"sync_odd_bytes_switched_to_async", 1, 1, 7, 3,
+                  [](DataPortMembers& m) { m.m_nSerialMode = dataport::kAsync; }, 0, 1, 7, 1},
+    OddSerialCase{"unknown_mode_untouched", 5, 1, 7, 9, [](DataPortMembers&) {}, 5, 1, 7, 9},
+    OddSerialCase{"unknown_mode_list_changed", 5, 1, 7, 9,
+                  [](DataPortMembers& m) { m.m_nSynProtoItem = 1; }, 1, 0, 9, 1},
+    OddSerialCase{"unknown_mode_set_to_async", 5, 1, 7, 9,
+                  [](DataPortMembers& m) { m.m_nSerialMode = dataport::kAsync; }, 0, 1, 7, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DataPortRules, UnknownSerialModeLeavesTheValues) {
@@ -359,6 +423,29 @@ TEST(TelPortRules, FillTicksNonEmptyTextsAndMapsServices) {
     ProfileRecord out = image;
     packTelServices(m, out);
     EXPECT_EQ(changes(image, out), (std::map<int, int>{}));
+}
+
+TEST(TelPortRules, AServiceByteOutsideItsCodesStaysUntilAButtonIsPicked) {
+    const int offsets[] = {f::Tel1Clir, f::Tel1Colr, f::Tel2Clir, f::Tel2Colr};
+    auto member = [](TelPortMembers& m, int i) -> int& {
+        int* members[] = {&m.m_nClir1, &m.m_nColr1, &m.m_nClir2, &m.m_nColr2};
+        return *members[i];
+    };
+    for (int byte : {0, 1, 2, 3, 200, 255}) {
+        for (int i = 0; i < 4; ++i) {
+            ProfileRecord image = noiseRecord();
+            image.setByte(offsets[i], static_cast<std::uint8_t>(byte));
+            TelPortMembers m;
+            fillTelPort(image, m);
+            EXPECT_EQ(member(m, i), byte <= 1 ? 1 - byte : -1) << byte << " at " << offsets[i];
+            ProfileRecord out = image;
+            packTelServices(m, out);
+            EXPECT_EQ(out.byte(offsets[i]), image.byte(offsets[i])) << byte << " at " << offsets[i];
+            member(m, i) = telport::kRestriction; // the user picks Restriction
+            packTelServices(m, out);
+            EXPECT_EQ(out.byte(offsets[i]), 1) << byte << " at " << offsets[i];
+        }
+    }
 }
 
 TEST(TelPortRules, TextPackingWritesAllButTheLastByteOrClearsTheField) {

@@ -209,6 +209,8 @@ private slots:
     void windowFlagsFollowTheTemplate();
 
     void digitsOnlyEditFiltersTypingNotPasting();
+    void controlsWithoutTextHaveANamer_data() { addTemplateRows(); }
+    void controlsWithoutTextHaveANamer();
 
     void textTablesMatchTheirTemplates_data() { addWindowCaseRows(); }
     void textTablesMatchTheirTemplates();
@@ -703,3 +705,30 @@ void TestTemplates::screenshots() {
 
 OMNISET_QTEST_MAIN(TestTemplates)
 #include "test_templates.moc"
+
+// Every control that shows no text of its own names a namer: a label of the same window
+// (which is the buddy of an edit or a list), the caption or the program.
+void TestTemplates::controlsWithoutTextHaveANamer() {
+    QFETCH(const DialogTemplate*, tpl);
+    QWidget w;
+    buildWindow(&w, *tpl);
+    for (const Control& c : tpl->controls) {
+        const bool textless = c.kind == Kind::Edit || c.kind == Kind::DropList ||
+                              c.kind == Kind::ListBox || c.kind == Kind::ProgressBar ||
+                              c.kind == Kind::Icon || c.kind == Kind::StaticValue ||
+                              (c.kind != Kind::StaticText && QString::fromUtf8(c.text).isEmpty());
+        const QString what = QStringLiteral("control %1 of %2").arg(c.id).arg(tpl->number);
+        if (!textless) {
+            QVERIFY2(c.namedBy == 0, qPrintable(what));
+            continue;
+        }
+        QVERIFY2(c.namedBy != 0, qPrintable(what + QStringLiteral(" has no namer")));
+        if (c.namedBy < 0)
+            continue;
+        auto* label = control<QLabel>(&w, c.namedBy);
+        QVERIFY2(label, qPrintable(what + QStringLiteral(": its namer is no label")));
+        const bool field = c.kind == Kind::Edit || c.kind == Kind::DropList || c.kind == Kind::ListBox;
+        if (field)
+            QCOMPARE(label->buddy(), control<QWidget>(&w, c.id));
+    }
+}
