@@ -46,8 +46,9 @@ const std::map<QString, CommandInfo>& commands() {
           "Usage: omniset-cli [OPTIONS] diff FILE [PROFILE]\n"
           "       omniset-cli diff FILE FILE\n\n"
           "The fields that differ, with both values in words: a backup file against the\n"
-          "adapter's record PROFILE (current by default; all records when PROFILE is all),\n"
-          "or two backup files. Exit status 0 when equal, 1 when different.\n"}},
+          "adapter's record PROFILE (current by default, or 0..4), or two backup files\n"
+          "(every record and the quick-dial numbers). Exit status 0 when equal, 1 when\n"
+          "different.\n"}},
         {QStringLiteral("ports"),
          {0, 0,
           "Usage: omniset-cli ports\n\n"

@@ -10,6 +10,7 @@
 //   parseQuickDialReply(reply)     the number in a query reply: the echo's length cut off
 //                                  the front, then every character but "0".."9" dropped
 //   quickDialDigits(text)          only the digits of a text (what a store command carries)
+// (the two text functions are plain C++, in quick_dial_reply.cpp)
 #pragma once
 
 #include "link/adapter_commands.h"

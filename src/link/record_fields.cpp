@@ -102,9 +102,11 @@ RecordField scaled(std::string_view name, G g, int offset, C coding, int disable
     f.unitZh = unitZh;
     return f;
 }
-RecordField text(std::string_view name, G g, int offset, int width, int maxChars) {
-    RecordField f{name, g, offset, width, -1, C::Text};
-    f.maxChars = maxChars;
+// A text's span and longest text come from the record layout's own table.
+RecordField text(std::string_view name, G g, int offset) {
+    const FieldInfo* layout = findField(offset);
+    RecordField f{name, g, offset, layout->width, -1, C::Text};
+    f.maxChars = layout->maxChars;
     return f;
 }
 
@@ -117,7 +119,7 @@ const std::vector<RecordField>& table() {
         choice("data.sync.baud", G::DataPort, field::SyncBaud, kSyncBaud, true),
         choice("data.flow_control", G::DataPort, field::FlowControl, kFlow),
         choice("data.dial_mode", G::DataPort, field::DialMode, kDialMode),
-        text("data.dial_number", G::DataPort, field::AutoDialNumber, 32, 16),
+        text("data.dial_number", G::DataPort, field::AutoDialNumber),
         choice("data.answer_mode", G::DataPort, field::AnswerMode, kAnswer),
         flag("data.check_dtr", G::DataPort, field::CheckDtr),
         scaled("data.bod.upper_threshold", G::DataPort, field::UpperThreshold, C::HalfKbit, 255,
@@ -137,24 +139,24 @@ const std::vector<RecordField>& table() {
         flag("data.v24.dsr", G::DataAdvanced, field::DsrHandling, -1, 0),
         flag("data.v24.dcd", G::DataAdvanced, field::DcdHandling, -1, 0),
         flag("data.ring_once", G::DataAdvanced, field::RingKeypadBits, 0),
-        text("data.msn", G::DataAdvanced, field::DataMsn, 16, 15),
-        text("data.subaddress", G::DataAdvanced, field::DataSubaddress, 17, 16),
-        text("data.uus", G::DataAdvanced, field::DataUus, 17, 16),
+        text("data.msn", G::DataAdvanced, field::DataMsn),
+        text("data.subaddress", G::DataAdvanced, field::DataSubaddress),
+        text("data.uus", G::DataAdvanced, field::DataUus),
         flag("data.clir", G::DataAdvanced, field::DataClir),
         flag("data.colr", G::DataAdvanced, field::DataColr),
-        text("tel1.msn", G::TelPort, field::Tel1Msn, 16, 15),
-        text("tel1.subaddress", G::TelPort, field::Tel1Subaddress, 17, 16),
-        text("tel1.uus", G::TelPort, field::Tel1Uus, 17, 16),
+        text("tel1.msn", G::TelPort, field::Tel1Msn),
+        text("tel1.subaddress", G::TelPort, field::Tel1Subaddress),
+        text("tel1.uus", G::TelPort, field::Tel1Uus),
         flag("tel1.clir", G::TelPort, field::Tel1Clir),
         flag("tel1.colr", G::TelPort, field::Tel1Colr),
-        text("tel2.msn", G::TelPort, field::Tel2Msn, 16, 15),
-        text("tel2.subaddress", G::TelPort, field::Tel2Subaddress, 17, 16),
-        text("tel2.uus", G::TelPort, field::Tel2Uus, 17, 16),
+        text("tel2.msn", G::TelPort, field::Tel2Msn),
+        text("tel2.subaddress", G::TelPort, field::Tel2Subaddress),
+        text("tel2.uus", G::TelPort, field::Tel2Uus),
         flag("tel2.clir", G::TelPort, field::Tel2Clir),
         flag("tel2.colr", G::TelPort, field::Tel2Colr),
         flag("tel.keypad_called_number", G::TelAdvanced, field::RingKeypadBits, 1),
-        text("tel.national_prefix", G::TelAdvanced, field::NationalPrefix, 6, 5),
-        text("tel.international_prefix", G::TelAdvanced, field::InternationalPrefix, 6, 5),
+        text("tel.national_prefix", G::TelAdvanced, field::NationalPrefix),
+        text("tel.international_prefix", G::TelAdvanced, field::InternationalPrefix),
         choice("tel1.bearer", G::TelAdvanced, field::Tel1Bearer, kBearer),
         choice("tel2.bearer", G::TelAdvanced, field::Tel2Bearer, kBearer),
         choice("tel.coding_law", G::TelAdvanced, field::CodingLaw, kCodingLaw),

@@ -2,6 +2,9 @@
 #include "cli/backup_file.h"
 #include "link/record_fields.h"
 
+#include <bit>
+#include <set>
+
 #include <gtest/gtest.h>
 
 using namespace omniset;
@@ -138,4 +141,18 @@ TEST(RecordFields, TextsAreSafeJsonAndSafeWords) {
     const auto d = decodeField(*findRecordField("data.uus"), r, true);
     EXPECT_EQ(d->value, "\"a\\\"\\u001B[2J\\u00E9\"");
     EXPECT_EQ(d->words.find('\x1b'), std::string::npos);
+}
+
+TEST(RecordFields, NameEveryFieldOfTheLayoutOnce) {
+    std::set<std::string_view> names;
+    for (const RecordField& f : recordFields()) {
+        EXPECT_TRUE(names.insert(f.name).second) << f.name;
+        EXPECT_NE(findField(f.offset), nullptr) << f.name;
+    }
+    for (const FieldInfo& layout : profileFields()) {
+        int named = 0;
+        for (const RecordField& f : recordFields()) named += f.offset == layout.offset;
+        EXPECT_EQ(named, layout.kind == FieldKind::Bits ? std::popcount(layout.bits) : 1)
+            << layout.name;
+    }
 }
