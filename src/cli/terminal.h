@@ -1,16 +1,18 @@
 // terminal.h - omniset-cli's side of the program's services: lines on standard error.
 //
-//   ExitCode                     the program's exit codes (documented in --help and the man page)
+//   ExitCode                     the program's exit codes (in --help and the man page)
 //   installTerminalMessages()    message boxes of the core become "Omniset: text" lines on
 //                                standard error; an OK/Cancel question is answered OK
-//   say(text) / sayLine(text)    a line on standard error (unless quiet for progress)
+//   say(text)                    a line on standard error
 //   out(text)                    a line on standard output
-//   tr(zh, en)                   the text of the language the locale selects
+//   tr(zh, en) / english()       the text of the language the locale selects; whether
+//                                that is English
 //   setQuiet(q) / progress(text) progress lines, silenced by -q
 //   TerminalDetectionView        the search's progress as lines ("Detecting COM1 ...")
-//   catchInterrupts()            Ctrl-C sets a flag instead of ending the process; a second
-//                                Ctrl-C ends it at once
-//   interrupted()                whether Ctrl-C was pressed
+//   catchInterrupts()            Ctrl-C (and SIGTERM) set a flag instead of ending the
+//                                process, so that the exchange under way finishes and the
+//                                port is closed; a second Ctrl-C ends it at once
+//   interrupted()                whether that happened
 #pragma once
 
 #include "link/detection.h"
