@@ -275,3 +275,34 @@ TEST_F(CliSim, CtrlCDuringABackupEndsCleanlyWithoutAFile) {
     // The port was let go: the adapter answers the next program at once.
     EXPECT_EQ(runCli({"-q", "info"}).code, 0);
 }
+
+TEST(CliLocal, LinkUnlinkAndUsage) {
+    const QString link = test::configDir() + QStringLiteral("/dosdevices/com4");
+    const QString plainFile = scratch("plain-file");
+    QFile(plainFile).open(QIODevice::WriteOnly);
+    const struct {
+        QStringList args;
+        int code;
+        const char* says; // on standard output or error
+    } steps[] = {
+        {{"link", "4", "/dev/null"}, 0, "COM4 -> /dev/null (replaces "},
+        {{"link", "4", "/dev/zero"}, 0, "(replaces /dev/null)"},
+        {{"link", "4", plainFile}, 2, "not a character device"},
+        {{"unlink", "4"}, 0, "removed the link to /dev/zero"},
+        {{"unlink", "4"}, 2, "COM4 has no link"},
+        {{"link", "5", "/dev/null"}, 2, "1..4"},
+        {{"restore", "--help"}, 0, "--dry-run"},
+        {{"--help"}, 0, "Exit status:"},
+        {{"show", "7"}, 2, "current or 0..4"},
+        {{"frobnicate"}, 2, "unknown command"},
+        {{"diff"}, 2, "wrong number of arguments"},
+    };
+    for (const auto& s : steps) {
+        const CliRun r = runCli(s.args);
+        EXPECT_EQ(r.code, s.code) << s.args.join(' ').toStdString();
+        EXPECT_TRUE((r.out + r.err).contains(QString::fromUtf8(s.says)))
+            << s.args.join(' ').toStdString() << ": " << (r.out + r.err).toStdString();
+    }
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+    test::makePortDangling(4);
+}
