@@ -83,7 +83,7 @@ int runShow(const CommandLine& cl) {
         std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), stdout);
         return kExitOk;
     }
-    out(profileName(profile) + QStringLiteral(" (%1 bytes)").arg(record->length()));
+    out(profileName(profile) + tr(" (%1 字节)", " (%1 bytes)").arg(record->length()));
     std::optional<FieldGroup> group;
     for (const DecodedField& d : decodeRecord(*record, english())) {
         if (group != d.field->group) {
