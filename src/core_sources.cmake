@@ -4,16 +4,20 @@ target_sources(omniset_core PRIVATE
     app/messages.cpp
     app/settings_store.cpp
     link/detection.cpp
+    link/identification.cpp
     link/profile_codec.cpp
     link/profile_transfer.cpp
+    link/quick_dial.cpp
+    link/record_fields.cpp
     link/serial_channel.cpp
+    platform/atomic_file.cpp
     platform/clock.cpp
     platform/cursor.cpp
-    platform/file_dialog.cpp
     platform/ini_file.cpp
     platform/locale.cpp
     platform/message_box.cpp
     platform/paths.cpp
+    platform/port_inventory.cpp
     platform/process.cpp
     platform/serial_device.cpp
 )

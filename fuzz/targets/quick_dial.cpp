@@ -7,7 +7,7 @@
 #include "scripted_link.h"
 
 #include "pages/dataport_adv_rules.h"
-#include "pages/quick_dial.h"
+#include "link/quick_dial.h"
 
 #include <cstdlib>
 

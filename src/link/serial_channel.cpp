@@ -17,6 +17,7 @@ namespace {
 std::unique_ptr<platform::SerialDevice> g_channel;
 int g_port = 0;      // the port the channel holds
 bool g_lost = false; // it went away under an exchange
+LineSettings g_settings; // last applied to the port
 
 constexpr int kOpenSettleMs = 300;
 constexpr LineSettings kOpenSettings{115200, 8, platform::ParityNone, platform::OneStopBit};
@@ -55,7 +56,7 @@ bool SerialOpen(int port) {
 bool SerialConfigure(const LineSettings& settings) {
     if (!g_channel) return false;
     switch (g_channel->configure(settings)) {
-    case platform::ConfigureResult::Ok: return true;
+    case platform::ConfigureResult::Ok: g_settings = settings; return true;
     case platform::ConfigureResult::StateUnreadable: dropIfLost(); return false;
     case platform::ConfigureResult::StateRefused:
         // The port is closed and the channel forgets it: nothing can use a dead handle.
@@ -110,6 +111,22 @@ std::string SerialReadText(int limit) {
 bool SerialIsOpen() { return g_channel != nullptr; }
 
 bool SerialLost() { return g_lost; }
+
+bool SerialOpenPath(const QString& path) {
+    if (g_channel) SerialClose();
+    g_lost = false;
+    g_port = 0;
+    g_channel = platform::openSerialDevicePath(path);
+    if (!g_channel) return false;
+    SerialConfigure(kOpenSettings);
+    if (!g_channel) return false;
+    g_channel->setDtr(true);
+    SerialWrite(kx220::kWakeUp);
+    BusyWait(kOpenSettleMs);
+    return true;
+}
+
+LineSettings SerialLineSettings() { return g_settings; }
 
 void PumpedWait(int ms) {
     const std::uint64_t end = platform::tickCount() + static_cast<std::uint64_t>(ms > 0 ? ms : 0);

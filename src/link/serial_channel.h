@@ -14,6 +14,8 @@
 //                             once ("COMn has been disconnected"), the channel let go of
 //                             it, and from then on reads give nothing and writes fail,
 //                             without further boxes, until the next SerialOpen
+//   SerialOpenPath(path)      SerialOpen on a device named by its path instead of COMn
+//   SerialLineSettings()      the line settings last applied to the open port
 //   PumpedWait(ms)            wait until the tick count passes start + ms, dispatching events
 //   BusyWait(ms)              the same without dispatching
 //   LineDelay(n)              ms given to n characters: n * 15000 / ScanRate + 5, plus 1000
@@ -44,6 +46,8 @@ int SerialRead(char* buffer, int limit);
 std::string SerialReadText(int limit);
 bool SerialIsOpen();
 bool SerialLost();
+bool SerialOpenPath(const QString& path);
+LineSettings SerialLineSettings();
 
 void PumpedWait(int ms);
 void BusyWait(int ms);

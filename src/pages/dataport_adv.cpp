@@ -7,7 +7,7 @@
 #include "app/settings_store.h"
 #include "link/profile_transfer.h"
 #include "pages/dataport_page.h"
-#include "pages/quick_dial.h"
+#include "link/quick_dial.h"
 #include "profiles/status_dialogs.h"
 #include "res/dialog_builder.h"
 #include "res/digits_only_filter.h"

@@ -12,9 +12,7 @@
 //   asyncLineEnabled(mode)         the asynchronous group: the page's serial mode is ASYN
 //   v120Enabled(mode, syn, asyn)   the V.120 group: the page's V.120 indicator of its
 //                                  serial mode (m_nASynProto or m_nSynProto) is 2
-//   parseQuickDialReply(reply)     the number in a query reply: the echo's length cut off
-//                                  the front, then every character but "0".."9" dropped
-//   quickDialDigits(text)          only the digits of a text (what a store command carries)
+//   parseQuickDialReply / quickDialDigits   in link/quick_dial.h (the core's exchanges)
 //   allDigits(text)                only "0".."9" (empty passes): the MSN check
 //
 // Plain C++: texts hold one character per byte. A combo or radio group without a
@@ -22,6 +20,7 @@
 #pragma once
 
 #include "link/profile_layout.h"
+#include "link/quick_dial.h"
 #include "pages/dataport_rules.h"
 
 #include <array>
@@ -77,8 +76,6 @@ void packDataAdv(const DataAdvMembers& m, ProfileRecord& image, const DataAdvFil
 bool asyncLineEnabled(int serialMode);
 bool v120Enabled(int serialMode, int synProto, int asynProto);
 
-std::string parseQuickDialReply(std::string_view reply);
-std::string quickDialDigits(std::string_view text);
 bool allDigits(std::string_view text);
 
 } // namespace omniset

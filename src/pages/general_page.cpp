@@ -7,6 +7,7 @@
 #include "app/messages.h"
 #include "download/download.h"
 #include "link/adapter_commands.h"
+#include "link/identification.h"
 #include "link/serial_channel.h"
 #include "platform/clock.h"
 #include "platform/cursor.h"
@@ -97,27 +98,8 @@ bool confirmed(const res::TextPair& t) {
     return showBox(nullptr, t, BoxButtons::OkCancel, BoxIcon::Question, true) == BoxAnswer::Ok;
 }
 
-// Purge, write the command, read up to limit bytes. The reply is text: it ends at the
-// first zero byte, as the terminated buffer it is read into would.
-std::string exchange(std::string_view command, int limit) {
-    SerialPurge();
-    SerialWrite(command);
-    std::string reply = SerialReadText(limit);
-    reply.resize(std::min(reply.size(), reply.find('\0')));
-    return reply;
-}
-
 bool contains(std::string_view reply, std::string_view marker) {
     return reply.find(marker) != std::string_view::npos;
-}
-
-// The part of reply from word up to (not including) the next carriage return after it.
-QString fromWordToCr(std::string_view reply, std::string_view word) {
-    const auto begin = reply.find(word);
-    if (begin == std::string_view::npos) return {};
-    const auto end = reply.find('\r', begin + word.size());
-    if (end == std::string_view::npos) return {};
-    return QString::fromLatin1(reply.substr(begin, end - begin));
 }
 
 enum class ClockOutcome { NoDatePrompt, NoTimePrompt, Rejected, Set };
@@ -125,43 +107,22 @@ enum class ClockOutcome { NoDatePrompt, NoTimePrompt, Rejected, Set };
 // The date and time exchanges, under the wait cursor.
 ClockOutcome exchangeClock() {
     platform::WaitCursor wait;
-    if (!contains(exchange(kx220::kDateQuery, kx220::kClockReplyLimit), kx220::kDatePrompt))
+    if (!contains(adapterExchange(kx220::kDateQuery, kx220::kClockReplyLimit), kx220::kDatePrompt))
         return ClockOutcome::NoDatePrompt;
     const QDate d = platform::localNow().date();
     const std::string dateReply =
-        exchange(kx220::dateText(d.month(), d.day(), d.year()), kx220::kClockReplyLimit);
+        adapterExchange(kx220::dateText(d.month(), d.day(), d.year()), kx220::kClockReplyLimit);
     const bool dateAccepted = !contains(dateReply, kx220::kDateRejected);
-    if (!contains(exchange(kx220::kTimeQuery, kx220::kClockReplyLimit), kx220::kTimePrompt))
+    if (!contains(adapterExchange(kx220::kTimeQuery, kx220::kClockReplyLimit), kx220::kTimePrompt))
         return ClockOutcome::NoTimePrompt;
     const QTime t = platform::localNow().time();
     const std::string timeReply =
-        exchange(kx220::timeText(t.hour(), t.minute(), t.second()), kx220::kClockReplyLimit);
+        adapterExchange(kx220::timeText(t.hour(), t.minute(), t.second()), kx220::kClockReplyLimit);
     const bool timeAccepted = !contains(timeReply, kx220::kTimeRejected);
     return dateAccepted && timeAccepted ? ClockOutcome::Set : ClockOutcome::Rejected;
 }
 
 } // namespace
-
-namespace general {
-
-bool isCurrentFirmware(std::string_view reply) {
-    return contains(reply, kx220::kCurrentVersion);
-}
-
-QString versionText(std::string_view reply) {
-    return fromWordToCr(reply, kx220::kVersionWord);
-}
-
-QString portTypeText(std::string_view reply) {
-    if (reply.size() <= static_cast<std::size_t>(kx220::kPortTypeOffset)) return {};
-    return QString::fromLatin1(reply.substr(kx220::kPortTypeOffset, kx220::kPortTypeWidth));
-}
-
-QString modelText(std::string_view reply) {
-    return fromWordToCr(reply, kx220::kModelWord);
-}
-
-} // namespace general
 
 CGeneralPage::CGeneralPage(QWidget* parent) : LanguageWindow<QWidget>(parent) {
     res::buildWindow(this, res::kGeneralTemplate);
@@ -192,11 +153,11 @@ bool CGeneralPage::initialise(QWidget* sheet) {
 
 bool CGeneralPage::identify() {
     InputGuard guard(window());
-    const std::string version = exchange(kx220::kVersionQuery, kx220::kIdentReplyLimit);
-    m_strVersion = general::versionText(version);
-    m_strPortType = general::portTypeText(exchange(kx220::kPortTypeQuery, kx220::kIdentReplyLimit));
-    m_strModel = general::modelText(exchange(kx220::kModelQuery, kx220::kIdentReplyLimit));
-    return general::isCurrentFirmware(version);
+    const AdapterIdentity id = identifyAdapter();
+    m_strVersion = id.version;
+    m_strPortType = id.portType;
+    m_strModel = id.model;
+    return id.current;
 }
 
 // The automatic upgrade: declined, the process ends; accepted, the download runs and,
@@ -267,7 +228,7 @@ void CGeneralPage::restoreFactorySettings() {
     {
         InputGuard guard(window());
         platform::WaitCursor wait;
-        reply = exchange(kx220::kFactoryReset, kResetReplyLimit);
+        reply = adapterExchange(kx220::kFactoryReset, kResetReplyLimit);
     }
     if (!contains(reply, kx220::kOk)) {
         showBox(nullptr, kResetFailed);

@@ -9,16 +9,14 @@
 //   setDeviceClock()            button 1206: the adapter's date and time from the PC's
 //   restoreFactorySettings()    button 1222: confirm, "at&f", and end the process on success
 //
-//   general::isCurrentFirmware(reply)   the "ati3" reply holds "2.0" anywhere
-//   general::versionText(reply)         from "Version" up to the next CR ("" without either)
-//   general::portTypeText(reply)        12 characters from position 28 (fewer, or none)
-//   general::modelText(reply)           from "Velmar" up to the next CR ("" without either)
-//
+// The identification and its reply texts (general::versionText etc.) live in
+// link/identification.h, shared with omniset-cli.
 // Every exchange of the page is purge, write, one blocking read of a stated limit; the
 // page never dispatches events while it waits, and the sheet takes no input meanwhile.
 #pragma once
 
 #include "app/language_window.h"
+#include "link/identification.h"
 
 #include <QString>
 #include <QWidget>
@@ -26,13 +24,6 @@
 #include <string_view>
 
 namespace omniset {
-
-namespace general {
-bool isCurrentFirmware(std::string_view reply);
-QString versionText(std::string_view reply);
-QString portTypeText(std::string_view reply);
-QString modelText(std::string_view reply);
-} // namespace general
 
 class CGeneralPage final : public LanguageWindow<QWidget> {
   public:

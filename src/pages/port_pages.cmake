@@ -5,7 +5,6 @@ target_sources(omniset_ui PRIVATE
     pages/telport_rules.cpp
     pages/telport_page.cpp
     pages/dataport_adv_rules.cpp
-    pages/quick_dial.cpp
     pages/dataport_adv.cpp
     pages/teladv_rules.cpp
     pages/teladv.cpp

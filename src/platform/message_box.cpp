@@ -1,54 +1,41 @@
 #include "message_box.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
-
 #include <cstdio>
 
 namespace omniset::platform {
 
 namespace {
 
+MessageBoxHandler& presenter() {
+    static MessageBoxHandler fn;
+    return fn;
+}
+
 MessageBoxHandler& handler() {
     static MessageBoxHandler fn;
     return fn;
 }
 
-QMessageBox::Icon qtIcon(BoxIcon icon) {
-    switch (icon) {
-    case BoxIcon::Information: return QMessageBox::Information;
-    case BoxIcon::Warning: return QMessageBox::Warning;
-    case BoxIcon::Question: return QMessageBox::Question;
-    case BoxIcon::None: break;
-    }
-    return QMessageBox::NoIcon;
-}
-
-BoxAnswer showQtBox(const BoxRequest& r) {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        // No window system (a console tool): say it on standard error and go on.
-        std::fprintf(stderr, "%s: %s\n", qPrintable(r.caption), qPrintable(r.text));
-        return BoxAnswer::Ok;
-    }
-    QMessageBox box(qtIcon(r.icon), r.caption, r.text, QMessageBox::NoButton, r.owner);
-    QPushButton* ok = box.addButton(QMessageBox::Ok);
-    QPushButton* cancel = nullptr;
-    if (r.buttons == BoxButtons::OkCancel) cancel = box.addButton(QMessageBox::Cancel);
-    // Return presses the default button, Escape the cancel button (OK when there is none).
-    box.setDefaultButton(r.cancelIsDefault && cancel ? cancel : ok);
-    box.setEscapeButton(cancel ? cancel : ok);
-    box.exec();
-    return box.clickedButton() == cancel && cancel ? BoxAnswer::Cancel : BoxAnswer::Ok;
+// No presenter (a console program that installed none): say it on standard error.
+BoxAnswer printBox(const BoxRequest& r) {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(r.caption), qPrintable(r.text));
+    return BoxAnswer::Ok;
 }
 
 } // namespace
 
 BoxAnswer showMessageBox(const BoxRequest& request) {
     if (handler()) return handler()(request);
-    return showQtBox(request);
+    if (presenter()) return presenter()(request);
+    return printBox(request);
 }
 
-void setMessageBoxHandler(MessageBoxHandler fn) { handler() = std::move(fn); }
+void setMessageBoxPresenter(MessageBoxHandler fn) {
+    presenter() = std::move(fn);
+}
+
+void setMessageBoxHandler(MessageBoxHandler fn) {
+    handler() = std::move(fn);
+}
 
 } // namespace omniset::platform

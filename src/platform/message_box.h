@@ -1,8 +1,12 @@
 // message_box.h - modal message boxes as a replaceable service.
 //
-//   showMessageBox(request)    shows the box and waits for the answer
-//   setMessageBoxHandler(fn)   replace the boxes (tests answer them from a script);
-//                              an empty function restores the real boxes
+//   showMessageBox(request)      shows the box and waits for the answer
+//   setMessageBoxPresenter(fn)   how this program shows boxes: the window program installs
+//                                its widget boxes at start; without one the caption and
+//                                text go to standard error and the answer is OK
+//   setMessageBoxHandler(fn)     replace the boxes (tests answer them from a script); an
+//                                empty function restores the presenter
+// The service itself needs no window system; the owner is an opaque window pointer.
 #pragma once
 
 #include <QString>
@@ -29,6 +33,7 @@ struct BoxRequest {
 using MessageBoxHandler = std::function<BoxAnswer(const BoxRequest&)>;
 
 BoxAnswer showMessageBox(const BoxRequest& request);
+void setMessageBoxPresenter(MessageBoxHandler presenter);
 void setMessageBoxHandler(MessageBoxHandler handler);
 
 } // namespace omniset::platform

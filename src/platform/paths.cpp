@@ -9,6 +9,11 @@ namespace omniset::platform {
 
 namespace {
 
+QString& settingsBaseName() {
+    static QString name;
+    return name;
+}
+
 QString executablePath() {
     // /proc/self/exe works before (and without) a QCoreApplication.
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
@@ -25,10 +30,12 @@ QString configDir() {
 QString executableBaseName() { return QFileInfo(executablePath()).fileName(); }
 
 QString settingsFilePath() {
-    QString name = executableBaseName();
+    QString name = settingsBaseName().isEmpty() ? executableBaseName() : settingsBaseName();
     if (name.isEmpty()) name = QStringLiteral("omniset");
     return configDir() + QLatin1Char('/') + name + QStringLiteral(".INI");
 }
+
+void setSettingsBaseName(const QString& name) { settingsBaseName() = name; }
 
 QString portLinkPath(int port) {
     return configDir() + QStringLiteral("/dosdevices/com%1").arg(port);

@@ -2,6 +2,8 @@
 //
 //   configDir()            $XDG_CONFIG_HOME/omniset (XDG_CONFIG_HOME defaults to ~/.config)
 //   settingsFilePath()     configDir()/<executable base name>.INI
+//   setSettingsBaseName(n) use n instead of the executable's name (omniset-cli shares
+//                          omniset's settings file)
 //   portLinkPath(n)        configDir()/dosdevices/comN
 //   resolvePortDevice(n)   the device behind COMn: the target of its dosdevices link when
 //                          the link exists (empty when it dangles: the port cannot be
@@ -16,6 +18,7 @@ namespace omniset::platform {
 
 QString configDir();
 QString settingsFilePath();
+void setSettingsBaseName(const QString& name);
 QString portLinkPath(int port);
 QString resolvePortDevice(int port);
 QString installationDir();

@@ -259,6 +259,10 @@ std::unique_ptr<SerialDevice> openSerialDevice(int port) {
 
 void setSerialOpener(SerialOpener fn) { opener() = std::move(fn); }
 
+std::unique_ptr<SerialDevice> openSerialDevicePath(const QString& path) {
+    return QtSerialDevice::open(path);
+}
+
 void releaseAllSerialDevices() {
     auto devices = openDevices();
     for (auto* dev : devices) dev->close();

@@ -12,7 +12,11 @@
 //                                      been released and every call on it fails at once
 //   openSerialDevice(port)             open COMn (1..4) exclusively; nullptr when it fails
 //   setSerialOpener(fn)                replace the opener (tests: in-process fake devices)
+//   openSerialDevicePath(path)         open a device by its path (/dev/serial/by-id/...),
+//                                      exclusively; nullptr when it fails
 #pragma once
+
+#include <QString>
 
 #include <cstdint>
 #include <functional>
@@ -57,6 +61,7 @@ using SerialOpener = std::function<std::unique_ptr<SerialDevice>(int port)>;
 
 std::unique_ptr<SerialDevice> openSerialDevice(int port);
 void setSerialOpener(SerialOpener opener); // an empty function restores the real ports
+std::unique_ptr<SerialDevice> openSerialDevicePath(const QString& path);
 
 // Releases every port the real opener holds (used when the process ends).
 void releaseAllSerialDevices();

@@ -38,6 +38,9 @@ awk '{print $1, $2, $6}' "$scratch/contents" >"$scratch/listing"
 want=(
     "-rwxr-xr-x root/root ./usr/bin/omniset"
     "-rwxr-xr-x root/root ./usr/bin/kx220-sim"
+    "-rwxr-xr-x root/root ./usr/bin/omniset-cli"
+    "-rw-r--r-- root/root ./usr/share/man/man1/omniset-cli.1.gz"
+    "-rw-r--r-- root/root ./usr/share/bash-completion/completions/omniset-cli"
     "-rw-r--r-- root/root ./usr/share/applications/omniset.desktop"
     "-rw-r--r-- root/root ./usr/share/icons/hicolor/48x48/apps/omniset.png"
     "-rw-r--r-- root/root ./usr/share/icons/hicolor/256x256/apps/omniset.png"
@@ -49,7 +52,8 @@ for entry in "${want[@]}"; do
 done
 while read -r _ _ path; do
     case $path in
-        ./ | ./usr/ | ./usr/bin/ | ./usr/bin/omniset | ./usr/bin/kx220-sim | ./usr/share/*) ;;
+        ./ | ./usr/ | ./usr/bin/ | ./usr/bin/omniset | ./usr/bin/omniset-cli | ./usr/bin/kx220-sim | \
+            ./usr/share/*) ;;
         *) cat "$scratch/contents"; fail "unexpected path in the package: $path" ;;
     esac
 done <"$scratch/listing"
@@ -76,11 +80,11 @@ done
 # Extract into a scratch root.
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
-omniset=$root/usr/bin/omniset sim=$root/usr/bin/kx220-sim
+omniset=$root/usr/bin/omniset sim=$root/usr/bin/kx220-sim cli=$root/usr/bin/omniset-cli
 
 # Each library the installed programs link is found on the system, and the package that
 # holds it is among the dependencies; no run path leads back into the build tree.
-for bin in "$omniset" "$sim"; do
+for bin in "$omniset" "$sim" "$cli"; do
     if readelf -d "$bin" | grep -E 'RPATH|RUNPATH'; then fail "$bin carries a run path"; fi
     ldd "$bin" >"$scratch/ldd"
     if grep -q 'not found' "$scratch/ldd"; then cat "$scratch/ldd"; fail "$bin: library not found"; fi
@@ -117,6 +121,16 @@ sed 's/\\-/-/g' "$scratch/kx220-sim.1" | awk 'after_tp {print} {after_tp = ($0 =
     grep -o -- '^\.B[I]* --[a-z][a-z-]*' | sed 's/^[^ ]* //' | sort -u >"$scratch/man-options"
 diff "$scratch/help-options" "$scratch/man-options" ||
     fail "options of --help (<) and of the manual page (>) differ"
+
+# omniset-cli: its manual page formats without warnings, it needs no Qt Widgets and no
+# display, and its completion script is valid bash.
+zcat "$root/usr/share/man/man1/omniset-cli.1.gz" >"$scratch/omniset-cli.1"
+groff -man -ww -z "$scratch/omniset-cli.1" 2>"$scratch/groff-cli.log"
+[ ! -s "$scratch/groff-cli.log" ] || { cat "$scratch/groff-cli.log"; fail "omniset-cli manual page warnings"; }
+if readelf -d "$cli" | grep -q 'libQt6Widgets'; then fail "omniset-cli links Qt Widgets"; fi
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$cli" --help | grep -q '^Exit status:' ||
+    fail "omniset-cli --help"
+bash -n "$root/usr/share/bash-completion/completions/omniset-cli" || fail "bash completion"
 
 # The installed programs with the system's Qt (the library checks above hold for this
 # environment): to the sheet and out with Exit.

@@ -2,7 +2,6 @@
 #include "quick_dial.h"
 
 #include "link/serial_channel.h"
-#include "pages/dataport_adv_rules.h"
 
 namespace omniset {
 

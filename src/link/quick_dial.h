@@ -7,12 +7,17 @@
 //   storeQuickDialNumbers(numbers) the four store commands, slot 0 first, one write each,
 //                                  back to back: no purge, no wait, no reply read; each
 //                                  carries only the digits of its number (also none)
+//   parseQuickDialReply(reply)     the number in a query reply: the echo's length cut off
+//                                  the front, then every character but "0".."9" dropped
+//   quickDialDigits(text)          only the digits of a text (what a store command carries)
+// (the two text functions are plain C++, in quick_dial_reply.cpp)
 #pragma once
 
 #include "link/adapter_commands.h"
 
 #include <array>
 #include <string>
+#include <string_view>
 
 namespace omniset {
 
@@ -20,5 +25,8 @@ using QuickDialNumbers = std::array<std::string, kx220::kQuickDialSlots>;
 
 QuickDialNumbers readQuickDialNumbers();
 void storeQuickDialNumbers(const QuickDialNumbers& numbers);
+
+std::string parseQuickDialReply(std::string_view reply);
+std::string quickDialDigits(std::string_view text);
 
 } // namespace omniset

@@ -1,0 +1,166 @@
+#include "backup_file.h"
+
+#include "link/profile_codec.h"
+#include "link/record_fields.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace omniset::cli {
+
+namespace {
+
+QByteArray pad(int indent) {
+    return QByteArray(indent, ' ');
+}
+
+// The adapter's texts are single bytes (Latin-1), as the windows show them.
+QByteArray str(const QString& s) {
+    return QByteArray::fromStdString(jsonString(s.toLatin1().toStdString()));
+}
+
+// {"name": literal, ...} one member per line, from decoded fields.
+template <class Pick>
+QByteArray objectOfFields(const ProfileRecord& record, int indent, Pick pick) {
+    const auto fields = decodeRecord(record, true);
+    QByteArray out = "{\n";
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        out += pad(indent + 2) + QByteArray::fromStdString(jsonString(fields[i].field->name)) +
+               ": " + QByteArray::fromStdString(pick(fields[i]));
+        out += i + 1 < fields.size() ? ",\n" : "\n";
+    }
+    return out + pad(indent) + "}";
+}
+
+bool upperHex(const QString& s) {
+    for (QChar c : s)
+        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+              (c >= QLatin1Char('A') && c <= QLatin1Char('F'))))
+            return false;
+    return true;
+}
+
+} // namespace
+
+QString recordKey(int profile) {
+    return profile == 5 ? QStringLiteral("current") : QString::number(profile);
+}
+
+QByteArray fieldsJson(const ProfileRecord& record, int indent) {
+    return objectOfFields(record, indent, [](const DecodedField& d) { return d.value; });
+}
+
+QByteArray rawJson(const ProfileRecord& record, int indent) {
+    return objectOfFields(record, indent, [](const DecodedField& d) { return d.raw; });
+}
+
+QByteArray backupJson(const Backup& b) {
+    QByteArray out = "{\n";
+    out += "  \"format\": " + str(QString::fromLatin1(kBackupFormat)) + ",\n";
+    out += "  \"version\": " + QByteArray::number(kBackupVersion) + ",\n";
+    out += "  \"created\": " + str(b.created) + ",\n";
+    out += "  \"adapter\": {\n";
+    out += "    \"firmware\": " + str(b.firmware) + ",\n";
+    out += "    \"model\": " + str(b.model) + ",\n";
+    out += "    \"port_type\": " + str(b.portType) + ",\n";
+    out += "    \"record_length\": " + QByteArray::number(b.recordLength) + "\n";
+    out += "  },\n";
+    out += "  \"profiles\": {\n";
+    for (std::size_t i = 0; i < kBackupOrder.size(); ++i) {
+        const ProfileRecord& r = b.records[static_cast<std::size_t>(kBackupOrder[i])];
+        out += "    " + str(recordKey(kBackupOrder[i])) + ": {\n";
+        out += "      \"hex\": \"" + QByteArray::fromStdString(encodeProfileHex(r)) + "\",\n";
+        out += "      \"fields\": " + fieldsJson(r, 6) + "\n";
+        out += i + 1 < kBackupOrder.size() ? "    },\n" : "    }\n";
+    }
+    out += "  },\n";
+    out += "  \"quick_dial\": [\n";
+    for (std::size_t i = 0; i < b.quickDial.size(); ++i) {
+        out += "    " + QByteArray::fromStdString(jsonString(b.quickDial[i]));
+        out += i + 1 < b.quickDial.size() ? ",\n" : "\n";
+    }
+    out += "  ]\n}\n";
+    return out;
+}
+
+std::optional<Backup> parseBackup(const QByteArray& bytes, QString* error) {
+    auto fail = [error](const QString& why) {
+        *error = why;
+        return std::nullopt;
+    };
+    QJsonParseError pe;
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &pe);
+    if (pe.error != QJsonParseError::NoError)
+        return fail(QStringLiteral("not JSON: %1 at byte %2").arg(pe.errorString()).arg(pe.offset));
+    if (!doc.isObject()) return fail(QStringLiteral("not a JSON object"));
+    const QJsonObject root = doc.object();
+    if (root.value(QLatin1String("format")).toString() != QLatin1String(kBackupFormat))
+        return fail(QStringLiteral("not an omniset backup (\"format\")"));
+    const QJsonValue version = root.value(QLatin1String("version"));
+    if (!version.isDouble() || version.toDouble() != kBackupVersion)
+        return fail(QStringLiteral("unknown backup version"));
+
+    Backup b;
+    b.created = root.value(QLatin1String("created")).toString();
+    const QJsonObject adapter = root.value(QLatin1String("adapter")).toObject();
+    b.firmware = adapter.value(QLatin1String("firmware")).toString();
+    b.model = adapter.value(QLatin1String("model")).toString();
+    b.portType = adapter.value(QLatin1String("port_type")).toString();
+    const QJsonValue length = adapter.value(QLatin1String("record_length"));
+    if (!length.isDouble() ||
+        (length.toDouble() != kShortProfileLength && length.toDouble() != kLongProfileLength))
+        return fail(QStringLiteral("record length is neither 314 nor 326"));
+    b.recordLength = length.toInt();
+
+    const QJsonObject profiles = root.value(QLatin1String("profiles")).toObject();
+    for (int profile : kBackupOrder) {
+        const QString key = recordKey(profile);
+        const QJsonValue hex = profiles.value(key).toObject().value(QLatin1String("hex"));
+        if (!hex.isString()) return fail(QStringLiteral("record %1 is missing").arg(key));
+        const QString text = hex.toString();
+        if (text.size() != 2 * (b.recordLength + 1) || !upperHex(text))
+            return fail(QStringLiteral("record %1: not %2 upper-case hex digits")
+                            .arg(key)
+                            .arg(2 * (b.recordLength + 1)));
+        auto record = decodeProfileHex(text.toStdString(), b.recordLength);
+        if (!record) return fail(QStringLiteral("record %1: bad checksum").arg(key));
+        b.records[static_cast<std::size_t>(profile)] = std::move(*record);
+    }
+
+    const QJsonValue quick = root.value(QLatin1String("quick_dial"));
+    if (!quick.isArray() || quick.toArray().size() != static_cast<qsizetype>(b.quickDial.size()))
+        return fail(QStringLiteral("quick_dial: not four numbers"));
+    const QJsonArray numbers = quick.toArray();
+    for (qsizetype i = 0; i < numbers.size(); ++i) {
+        const QJsonValue v = numbers.at(i);
+        const std::string digits = v.toString().toStdString();
+        if (!v.isString() || quickDialDigits(digits) != digits ||
+            digits.size() > static_cast<std::size_t>(kQuickDialMaxDigits))
+            return fail(QStringLiteral("quick-dial number %1: digits only, at most %2")
+                            .arg(i + 1)
+                            .arg(kQuickDialMaxDigits));
+        b.quickDial[static_cast<std::size_t>(i)] = digits;
+    }
+    return b;
+}
+
+std::optional<Backup> loadBackup(const QString& path, QString* error) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        *error = path + QStringLiteral(": ") + f.errorString();
+        return std::nullopt;
+    }
+    // A backup is a few tens of kilobytes; anything far larger is not one.
+    constexpr qint64 kLargestBackup = 4 * 1024 * 1024;
+    if (f.size() > kLargestBackup) {
+        *error = path + QStringLiteral(": too large for a backup");
+        return std::nullopt;
+    }
+    auto b = parseBackup(f.readAll(), error);
+    if (!b) *error = path + QStringLiteral(": ") + *error;
+    return b;
+}
+
+} // namespace omniset::cli

@@ -1,0 +1,50 @@
+// backup_file.h - the backup file: six records and four quick-dial numbers as JSON.
+//
+//   backupJson(backup)             the file's text: stable key order, one field per line,
+//                                  records as upper-case hex exactly as on the wire plus
+//                                  their decoded fields (for reading; the hex is restored)
+//   fieldsJson(record, indent)     the "fields" object of a record (also show --json)
+//   rawJson(record, indent)        the "raw" object of a record (show --json)
+//   parseBackup(bytes, error)      the whole file checked: format and version, a record
+//                                  length of 314 or 326, every record present with exactly
+//                                  2 * (length + 1) upper-case hex digits and a matching
+//                                  checksum, four quick-dial numbers of digits only and at
+//                                  most 26 of them; nothing, with *error set, otherwise
+//   loadBackup(path, error)        parseBackup of a file's contents
+//   recordKey(n) / kBackupOrder    "current", "0".."4", in the file's order
+#pragma once
+
+#include "link/profile_layout.h"
+#include "link/quick_dial.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace omniset::cli {
+
+inline constexpr char kBackupFormat[] = "omniset-backup";
+inline constexpr int kBackupVersion = 1;
+inline constexpr int kQuickDialMaxDigits = 26; // the data port advanced dialog's length
+inline constexpr std::array<int, 6> kBackupOrder{5, 0, 1, 2, 3, 4}; // current first
+
+struct Backup {
+    QString created; // ISO-8601
+    QString firmware;
+    QString model;
+    QString portType;
+    int recordLength = kLongProfileLength;
+    std::array<ProfileRecord, 6> records; // by profile number, 5 = current
+    QuickDialNumbers quickDial;
+};
+
+QByteArray backupJson(const Backup& backup);
+QByteArray fieldsJson(const ProfileRecord& record, int indent);
+QByteArray rawJson(const ProfileRecord& record, int indent);
+std::optional<Backup> parseBackup(const QByteArray& bytes, QString* error);
+std::optional<Backup> loadBackup(const QString& path, QString* error);
+QString recordKey(int profile);
+
+} // namespace omniset::cli

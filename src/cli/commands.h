@@ -1,0 +1,28 @@
+// commands.h - omniset-cli's commands; each returns the program's exit code.
+//
+//   runInfo / runShow / runBackup        read from the adapter (commands_read.cpp)
+//   runRestore / runDiff                 backup files against the adapter (commands_files.cpp)
+//   runPorts / runLink / runUnlink       COM1..COM4 and the system's devices (commands_ports.cpp)
+//   recordDifferences(a, b)              "name: old -> new" in words for each field that
+//                                        differs, and a line for other bytes that differ
+#pragma once
+
+#include "link/profile_layout.h"
+#include "options.h"
+
+#include <QStringList>
+
+namespace omniset::cli {
+
+int runInfo(const CommandLine& cl);
+int runShow(const CommandLine& cl);
+int runBackup(const CommandLine& cl);
+int runRestore(const CommandLine& cl);
+int runDiff(const CommandLine& cl);
+int runPorts(const CommandLine& cl);
+int runLink(const CommandLine& cl);
+int runUnlink(const CommandLine& cl);
+
+QStringList recordDifferences(const ProfileRecord& a, const ProfileRecord& b);
+
+} // namespace omniset::cli

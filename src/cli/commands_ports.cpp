@@ -1,0 +1,94 @@
+// ports, link and unlink: COM1..COM4 and the system's serial devices.
+#include "commands.h"
+#include "platform/port_inventory.h"
+#include "terminal.h"
+
+#include <QFileInfo>
+
+namespace omniset::cli {
+
+namespace {
+
+bool portNumber(const QString& text, int* port) {
+    bool ok = false;
+    *port = text.toInt(&ok);
+    if (ok && *port >= 1 && *port <= 4) return true;
+    say(QStringLiteral("N is a port number 1..4, not %1").arg(text));
+    return false;
+}
+
+QString consoleNote(bool console) {
+    return console ? tr(" (系统控制台)", " (the system console)") : QString();
+}
+
+} // namespace
+
+int runPorts(const CommandLine&) {
+    for (int n = 1; n <= 4; ++n) {
+        const platform::ComMapping m = platform::comMapping(n);
+        QString line = QStringLiteral("COM%1  ").arg(n);
+        if (!m.hasLink)
+            line += tr("无链接，使用 ", "no link, falls back to ") + m.fallback +
+                    consoleNote(m.console);
+        else if (m.dangling)
+            line += m.link + QStringLiteral(" -> ") + m.target + tr(" (悬空)", " (dangling)");
+        else
+            line += m.link + QStringLiteral(" -> ") + m.target +
+                    (m.resolved != m.target ? QStringLiteral(" (") + m.resolved + ')' : QString()) +
+                    consoleNote(m.console);
+        out(line);
+    }
+    out(QString());
+    const auto devices = platform::serialDevices();
+    if (devices.empty()) out(tr("没有串口设备", "No serial devices"));
+    for (const auto& d : devices) {
+        out(d.path);
+        auto item = [](const QString& label, const QString& value) {
+            if (!value.isEmpty()) out(QStringLiteral("  %1 %2").arg(label, -14).arg(value));
+        };
+        item(QStringLiteral("by-id:"), d.byId);
+        item(QStringLiteral("description:"), d.description);
+        item(QStringLiteral("manufacturer:"), d.manufacturer);
+        item(QStringLiteral("usb:"), d.usbId);
+        item(QStringLiteral("serial:"), d.serialNumber);
+        item(QStringLiteral("access:"),
+             d.accessible ? tr("可以打开", "yes")
+                          : tr("不能打开 (请加入用户组 %1)", "no (join the group %1: "
+                                                             "sudo usermod -aG %1 $USER)")
+                                .arg(d.group.isEmpty() ? QStringLiteral("dialout") : d.group));
+    }
+    return kExitOk;
+}
+
+int runLink(const CommandLine& cl) {
+    int port = 0;
+    if (!portNumber(cl.args[0], &port)) return kExitUsage;
+    // Absolute, but not resolved: a by-id name keeps working after replugging.
+    const QString device = QFileInfo(cl.args[1]).absoluteFilePath();
+    QString replaced, error;
+    if (!platform::linkPort(port, device, &replaced, &error)) {
+        say(error);
+        return kExitUsage;
+    }
+    if (replaced.isEmpty())
+        out(QStringLiteral("COM%1 -> %2").arg(port).arg(device));
+    else
+        out(QStringLiteral("COM%1 -> %2 ").arg(port).arg(device) +
+            tr("(替换了 %1)", "(replaces %1)").arg(replaced));
+    return kExitOk;
+}
+
+int runUnlink(const CommandLine& cl) {
+    int port = 0;
+    if (!portNumber(cl.args[0], &port)) return kExitUsage;
+    QString removed, error;
+    if (!platform::unlinkPort(port, &removed, &error)) {
+        say(error);
+        return kExitUsage;
+    }
+    out(QStringLiteral("COM%1: ").arg(port) + tr("已删除链接到 ", "removed the link to ") +
+        removed);
+    return kExitOk;
+}
+
+} // namespace omniset::cli

@@ -1,0 +1,57 @@
+// omniset-cli - the KX220's configuration from a terminal, kept as files.
+#include "app/language.h"
+#include "commands.h"
+#include "options.h"
+#include "platform/paths.h"
+#include "terminal.h"
+
+#include <QCoreApplication>
+
+#include <map>
+
+using namespace omniset;
+using namespace omniset::cli;
+
+namespace {
+
+using Command = int (*)(const CommandLine&);
+
+const std::map<QString, Command> kCommands{
+    {QStringLiteral("info"), runInfo},     {QStringLiteral("show"), runShow},
+    {QStringLiteral("backup"), runBackup}, {QStringLiteral("restore"), runRestore},
+    {QStringLiteral("diff"), runDiff},     {QStringLiteral("ports"), runPorts},
+    {QStringLiteral("link"), runLink},     {QStringLiteral("unlink"), runUnlink},
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // 1. No window system: the core runs under QCoreApplication.
+    QCoreApplication app(argc, argv);
+    // 2. The window program's settings file and language rule; messages on stderr.
+    platform::setSettingsBaseName(QStringLiteral("omniset"));
+    initLanguageMode();
+    installTerminalMessages();
+    // 3. The command line.
+    QString error;
+    const auto cl = parseCommandLine(QCoreApplication::arguments().mid(1), &error);
+    if (!cl) {
+        say(QStringLiteral("omniset-cli: ") + error);
+        say(QStringLiteral("Try 'omniset-cli --help'."));
+        return kExitUsage;
+    }
+    if (cl->help) {
+        const QString help = cl->command.isEmpty() ? programHelp() : commandHelp(cl->command);
+        if (help.isEmpty()) {
+            say(QStringLiteral("omniset-cli: unknown command %1").arg(cl->command));
+            return kExitUsage;
+        }
+        std::fputs(help.toLocal8Bit().constData(), stdout);
+        return kExitOk;
+    }
+    setQuiet(cl->quiet);
+    // 4. Ctrl-C ends the exchange in progress, then the command, cleanly.
+    catchInterrupts();
+    // 5. The command; its session closes the port whatever the outcome.
+    return kCommands.at(cl->command)(*cl);
+}

@@ -1,0 +1,223 @@
+#include "options.h"
+
+#include <map>
+
+namespace omniset::cli {
+
+namespace {
+
+struct CommandInfo {
+    int minArgs;
+    int maxArgs;
+    const char* help;
+};
+
+const std::map<QString, CommandInfo>& commands() {
+    static const std::map<QString, CommandInfo> table{
+        {QStringLiteral("info"),
+         {0, 0,
+          "Usage: omniset-cli [OPTIONS] info\n\n"
+          "Firmware version, ISDN port type, model and record length of the adapter, and\n"
+          "where it was found (port, device, line settings).\n"}},
+        {QStringLiteral("show"),
+         {0, 1,
+          "Usage: omniset-cli [OPTIONS] show [PROFILE] [--json]\n\n"
+          "Every field of a configuration record with its raw value and its meaning, grouped\n"
+          "as the windows group them, and the four quick-dial numbers. PROFILE is current\n"
+          "(default) or 0..4.\n\n"
+          "  --json   one JSON object: profile, fields, raw, quick_dial\n"}},
+        {QStringLiteral("backup"),
+         {0, 1,
+          "Usage: omniset-cli [OPTIONS] backup [FILE]\n\n"
+          "Reads the current configuration, profiles 0..4 and the four quick-dial numbers\n"
+          "into one JSON file, written atomically; prints its path. Default FILE:\n"
+          "$XDG_DATA_HOME/omniset/backups/KX220-<yyyymmdd>T<hhmmss>.json\n"}},
+        {QStringLiteral("restore"),
+         {1, 1,
+          "Usage: omniset-cli [OPTIONS] restore FILE [--profile P]... [--dry-run]\n\n"
+          "Validates the whole file first (format, version, record length, checksums,\n"
+          "quick-dial numbers) and sends nothing but the identification when any of it is\n"
+          "wrong. Then writes each selected record, reads it back and compares it, stores\n"
+          "the quick-dial numbers and reports each.\n\n"
+          "  --profile P   current, 0..4 or quick_dial; repeatable (default: all)\n"
+          "  --dry-run     print what would change and write nothing\n"}},
+        {QStringLiteral("diff"),
+         {1, 2,
+          "Usage: omniset-cli [OPTIONS] diff FILE [PROFILE]\n"
+          "       omniset-cli diff FILE FILE\n\n"
+          "The fields that differ, with both values in words: a backup file against the\n"
+          "adapter's record PROFILE (current by default, or 0..4), or two backup files\n"
+          "(every record and the quick-dial numbers). Exit status 0 when equal, 1 when\n"
+          "different.\n"}},
+        {QStringLiteral("ports"),
+         {0, 0,
+          "Usage: omniset-cli ports\n\n"
+          "COM1..COM4 with their mapping, and every serial device of the system with its\n"
+          "by-id name, description, manufacturer, USB vendor:product, serial number and\n"
+          "whether you may open it.\n"}},
+        {QStringLiteral("link"),
+         {2, 2,
+          "Usage: omniset-cli link N DEVICE\n\n"
+          "Points COMn (1..4) at DEVICE, a character device (a /dev/serial/by-id path is kept\n"
+          "as given, so it survives replugging). Replaces an existing link and says so.\n"}},
+        {QStringLiteral("unlink"),
+         {1, 1,
+          "Usage: omniset-cli unlink N\n\n"
+          "Removes the link of COMn (1..4); exit status 2 when there is none.\n"}},
+    };
+    return table;
+}
+
+bool parsePort(const QString& text, int* port) {
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || n < 1 || n > 4) return false;
+    *port = n;
+    return true;
+}
+
+} // namespace
+
+std::optional<platform::LineSettings> parseLineSpec(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 4) return std::nullopt;
+    platform::LineSettings s;
+    bool ok = false;
+    const uint rate = parts[0].toUInt(&ok);
+    if (!ok || rate < 50 || rate > 4000000) return std::nullopt;
+    s.baudRate = rate;
+    const int bits = parts[1].toInt(&ok);
+    if (!ok || bits < 5 || bits > 8) return std::nullopt;
+    s.dataBits = bits;
+    const QString p = parts[2].toUpper();
+    if (p == QLatin1String("N"))
+        s.parity = platform::ParityNone;
+    else if (p == QLatin1String("O"))
+        s.parity = platform::ParityOdd;
+    else if (p == QLatin1String("E"))
+        s.parity = platform::ParityEven;
+    else if (p == QLatin1String("M"))
+        s.parity = platform::ParityMark;
+    else if (p == QLatin1String("S"))
+        s.parity = platform::ParitySpace;
+    else
+        return std::nullopt;
+    if (parts[3] == QLatin1String("1"))
+        s.stopBits = platform::OneStopBit;
+    else if (parts[3] == QLatin1String("2"))
+        s.stopBits = platform::TwoStopBits;
+    else
+        return std::nullopt;
+    return s;
+}
+
+std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* error) {
+    CommandLine cl;
+    QString lineText;
+    auto fail = [&](const QString& message) {
+        *error = message;
+        return std::nullopt;
+    };
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&](QString* v) {
+            if (i + 1 >= args.size()) return false;
+            *v = args[++i];
+            return true;
+        };
+        QString v;
+        if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+            cl.help = true;
+        } else if (a == QLatin1String("-q") || a == QLatin1String("--quiet")) {
+            cl.quiet = true;
+        } else if (a == QLatin1String("--port")) {
+            if (!value(&v) || !parsePort(v, &cl.adapter.port))
+                return fail(QStringLiteral("--port takes a number 1..4"));
+        } else if (a == QLatin1String("--device")) {
+            if (!value(&cl.adapter.device) || cl.adapter.device.isEmpty())
+                return fail(QStringLiteral("--device takes a path"));
+        } else if (a == QLatin1String("--line")) {
+            if (!value(&lineText))
+                return fail(QStringLiteral("--line takes RATE,BITS,PARITY,STOP"));
+            cl.adapter.line = parseLineSpec(lineText);
+            if (!cl.adapter.line)
+                return fail(QStringLiteral("--line: not RATE,BITS,PARITY,STOP: %1").arg(lineText));
+        } else if (a == QLatin1String("--json")) {
+            cl.json = true;
+        } else if (a == QLatin1String("--dry-run")) {
+            cl.dryRun = true;
+        } else if (a == QLatin1String("--profile")) {
+            if (!value(&v))
+                return fail(QStringLiteral("--profile takes current, 0..4 or quick_dial"));
+            static const QStringList known{QStringLiteral("current"),   QStringLiteral("0"),
+                                           QStringLiteral("1"),         QStringLiteral("2"),
+                                           QStringLiteral("3"),         QStringLiteral("4"),
+                                           QStringLiteral("quick_dial")};
+            if (!known.contains(v))
+                return fail(QStringLiteral("--profile: unknown record %1").arg(v));
+            if (!cl.profiles.contains(v)) cl.profiles << v;
+        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+            return fail(QStringLiteral("unknown option %1").arg(a));
+        } else if (cl.command.isEmpty()) {
+            cl.command = a;
+        } else {
+            cl.args << a;
+        }
+    }
+    if (cl.help) return cl;
+    if (cl.command.isEmpty()) return fail(QStringLiteral("no command given"));
+    const auto it = commands().find(cl.command);
+    if (it == commands().end()) return fail(QStringLiteral("unknown command %1").arg(cl.command));
+    if (cl.args.size() < it->second.minArgs || cl.args.size() > it->second.maxArgs)
+        return fail(QStringLiteral("wrong number of arguments for %1").arg(cl.command));
+    if (cl.adapter.line && cl.adapter.device.isEmpty())
+        return fail(QStringLiteral("--line needs --device"));
+    if (cl.adapter.port && !cl.adapter.device.isEmpty())
+        return fail(QStringLiteral("--port and --device exclude each other"));
+    if (cl.json && cl.command != QLatin1String("show"))
+        return fail(QStringLiteral("--json belongs to show"));
+    if ((cl.dryRun || !cl.profiles.isEmpty()) && cl.command != QLatin1String("restore"))
+        return fail(QStringLiteral("--profile and --dry-run belong to restore"));
+    return cl;
+}
+
+QString programHelp() {
+    return QStringLiteral(
+        "Usage: omniset-cli [OPTIONS] COMMAND [ARGS]\n\n"
+        "The KX220's configuration from a terminal, kept as files. Needs no display.\n\n"
+        "Commands:\n"
+        "  info                      firmware, port type, model, record length, where found\n"
+        "  show [PROFILE] [--json]   every field of a record (current or 0..4)\n"
+        "  backup [FILE]             all six records and the quick-dial numbers to a file\n"
+        "  restore FILE [--profile P]... [--dry-run]\n"
+        "                            write a backup file back to the adapter\n"
+        "  diff FILE [PROFILE]       a backup file against the adapter\n"
+        "  diff FILE FILE            two backup files\n"
+        "  ports                     COM1..COM4 and the system's serial devices\n"
+        "  link N DEVICE             point COMn at DEVICE\n"
+        "  unlink N                  remove the link of COMn\n\n"
+        "Options:\n"
+        "  --port N                  search only COMn (1..4)\n"
+        "  --device PATH             open PATH directly, trying the search's line settings\n"
+        "  --line RATE,BITS,PARITY,STOP\n"
+        "                            with --device: only these settings (115200,8,N,1)\n"
+        "  -q, --quiet               no search progress on standard error\n"
+        "  -h, --help                this text; COMMAND --help for a command\n\n"
+        "Without --port or --device the adapter is searched for as the window program\n"
+        "does: COM1..COM4 through $XDG_CONFIG_HOME/omniset/dosdevices, the remembered port\n"
+        "and line settings first; the port found is remembered.\n\n"
+        "Exit status:\n"
+        "  0  success\n"
+        "  1  differences (diff only)\n"
+        "  2  bad usage or a bad file\n"
+        "  3  adapter not found or not answering\n"
+        "  4  an exchange failed\n"
+        "  130  interrupted (Ctrl-C); the port is closed, nothing unfinished is reported done\n");
+}
+
+QString commandHelp(const QString& command) {
+    const auto it = commands().find(command);
+    return it == commands().end() ? QString() : QString::fromUtf8(it->second.help);
+}
+
+} // namespace omniset::cli

@@ -1,0 +1,42 @@
+// options.h - omniset-cli's command line.
+//
+//   parseCommandLine(args, error)  the global options, the command and its arguments;
+//                                  nothing with *error set on bad usage
+//   programHelp()                  what --help prints: commands, options, exit codes
+//   commandHelp(name)              what "COMMAND --help" prints (empty: no such command)
+//   parseLineSpec(text)            "115200,8,N,1" as line settings
+#pragma once
+
+#include "platform/serial_device.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace omniset::cli {
+
+// How to reach the adapter.
+struct AdapterChoice {
+    int port = 0;                               // --port N: only COMn (0: the whole search)
+    QString device;                             // --device PATH
+    std::optional<platform::LineSettings> line; // --line with --device
+};
+
+struct CommandLine {
+    AdapterChoice adapter;
+    bool quiet = false;
+    bool help = false;
+    QString command;
+    QStringList args;     // positional arguments of the command
+    QStringList profiles; // restore --profile P (repeatable)
+    bool json = false;    // show --json
+    bool dryRun = false;  // restore --dry-run
+};
+
+std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* error);
+QString programHelp();
+QString commandHelp(const QString& command);
+std::optional<platform::LineSettings> parseLineSpec(const QString& text);
+
+} // namespace omniset::cli

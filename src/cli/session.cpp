@@ -1,0 +1,231 @@
+#include "session.h"
+
+#include "app/settings_store.h"
+#include "link/adapter_commands.h"
+#include "link/detection.h"
+#include "link/profile_codec.h"
+#include "link/profile_transfer.h"
+#include "link/serial_channel.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "terminal.h"
+
+#include <QFileInfo>
+
+namespace omniset::cli {
+
+namespace {
+
+constexpr int kStoreSurchargeMs = 200;       // as the profile exchanges add to LineDelay
+constexpr std::uint8_t kSynchronousMode = 1; // byte 110 (serial mode): 1 = synchronous
+
+// The search's table of line settings, in the order the search tries them.
+std::vector<platform::LineSettings> searchTable() {
+    std::vector<platform::LineSettings> out;
+    for (std::uint32_t rate : kRateTable)
+        for (int bits : kDataTable)
+            for (int parity = 0; parity < kParityCount; ++parity)
+                out.push_back({rate, bits, parity, platform::OneStopBit});
+    return out;
+}
+
+bool answersIdentification(const platform::LineSettings& s) {
+    ScanRate = s.baudRate;
+    if (!SerialConfigure(s)) return false;
+    SerialPurge();
+    if (!SerialWrite(kx220::kIdentify)) return false;
+    PumpedWait(LineDelay(10));
+    std::string reply = SerialReadText(kx220::kIdentifyReplyLimit);
+    reply = reply.substr(0, reply.find('\0'));
+    return reply.find(kx220::kFamilyName) != std::string::npos;
+}
+
+QString parityLetter(int parity) {
+    static const char letters[] = "NOEMS";
+    return QString(QLatin1Char(parity >= 0 && parity < 5 ? letters[parity] : '?'));
+}
+
+class Search final : public TerminalDetectionView {
+  public:
+    explicit Search(DetectionScan& scan) : scan_(scan) {}
+    void showPort(int port) override {
+        stopOnInterrupt();
+        TerminalDetectionView::showPort(port);
+    }
+    void stepProgress() override { stopOnInterrupt(); }
+
+  private:
+    void stopOnInterrupt() {
+        if (interrupted()) scan_.stop();
+    }
+    DetectionScan& scan_;
+};
+
+} // namespace
+
+Session::~Session() {
+    SerialClose();
+}
+
+bool Session::searchOne(const std::vector<platform::LineSettings>& table) {
+    for (const auto& s : table) {
+        if (interrupted()) return false;
+        progress(QStringLiteral("  %1,%2,%3,%4")
+                     .arg(s.baudRate)
+                     .arg(s.dataBits)
+                     .arg(parityLetter(s.parity))
+                     .arg(s.stopBits == platform::TwoStopBits ? 2 : 1));
+        if (answersIdentification(s)) return true;
+        if (!SerialIsOpen()) return false; // refused settings or a lost port
+    }
+    return false;
+}
+
+int Session::connect(const AdapterChoice& choice) {
+    // The search's own fatal ends (nothing found, a send error) return here instead.
+    platform::setExitHook([](int) {});
+    bool found = false;
+    if (!choice.device.isEmpty()) {
+        device_ = choice.device;
+        port_ = choice.device;
+        progress(tr("正在检查 ", "Detecting ") + choice.device);
+        if (!SerialOpenPath(choice.device)) {
+            say(tr("无法打开", "Cannot open ") + choice.device);
+            return kExitNoAdapter;
+        }
+        std::vector<platform::LineSettings> table;
+        if (choice.line) {
+            table.push_back(*choice.line);
+        } else {
+            auto stored = rememberedSettings(searchTable().front());
+            RememberedRate = stored.rate;
+            table.push_back(stored.settings);
+            for (const auto& s : searchTable())
+                table.push_back(s);
+        }
+        found = searchOne(table);
+    } else if (choice.port) {
+        port_ = QStringLiteral("COM%1").arg(choice.port);
+        device_ = platform::resolvePortDevice(choice.port);
+        TerminalDetectionView().showPort(choice.port);
+        if (SerialOpen(choice.port)) {
+            auto stored = rememberedSettings(searchTable().front());
+            RememberedRate = stored.rate;
+            std::vector<platform::LineSettings> table{stored.settings};
+            for (const auto& s : searchTable())
+                table.push_back(s);
+            found = searchOne(table);
+            if (found) PutSettingInt(settings::AsyncSection, settings::ComNo, choice.port);
+        }
+    } else {
+        DetectionScan scan;
+        Search view(scan);
+        found = scan.run(view) == ScanResult::Found;
+        port_ = QStringLiteral("COM%1").arg(scan.currentPort());
+        device_ = platform::resolvePortDevice(scan.currentPort());
+    }
+    if (interrupted()) {
+        say(tr("已中断。", "Interrupted."));
+        return kExitInterrupted;
+    }
+    if (!found) {
+        if (!choice.device.isEmpty() || choice.port)
+            say(tr("Omniset搜索不到Brantis KX220!", "Omniset Can't find Brantis KX220!") +
+                QStringLiteral(" (") + port_ + QStringLiteral(")"));
+        return kExitNoAdapter;
+    }
+    SerialPurge();
+    progress(tr("找到KX220: ", "Found KX220: ") + where());
+    identity_ = identifyAdapter();
+    if (identity_.versionReply.empty()) {
+        say(tr("KX220没有回答", "KX220 does not answer: ") + where());
+        return kExitNoAdapter;
+    }
+    recordLength_ = profileLengthForReply(identity_.versionReply);
+    AllocateProfile(recordLength_);
+    return kExitOk;
+}
+
+void Session::unlock() {
+    if (unlocked_) return;
+    UnlockProfiles();
+    unlocked_ = true;
+}
+
+std::optional<ProfileRecord> Session::read(int profile) {
+    unlock();
+    if (!ReadProfile(profileReadCommand(profile))) return std::nullopt;
+    return ProfileImage();
+}
+
+bool Session::write(int profile, const ProfileRecord& record) {
+    unlock();
+    ProfileImage() = record;
+    // A record that puts the data port into synchronous mode gets the window program's
+    // notice before it is written.
+    setSynchronousModeQuery(
+        [] { return ProfileImage().byte(field::SerialMode) == kSynchronousMode; });
+    EncodeProfile();
+    if (!WriteProfile(profileWriteCommand(profile))) return false; // the box said why
+    if (!ReadProfile(profileReadCommand(profile))) {
+        say(tr("读回失败: ", "Reading back failed: ") + profileName(profile));
+        return false;
+    }
+    ProfileRecord back = ProfileImage();
+    back.setChecksumByte(0);
+    ProfileRecord sent = record;
+    sent.setChecksumByte(0);
+    if (!(back == sent)) {
+        say(tr("读回的配置不同: ", "Read back differs: ") + profileName(profile));
+        return false;
+    }
+    return true;
+}
+
+QuickDialNumbers Session::readQuickDial() {
+    return readQuickDialNumbers();
+}
+
+void Session::storeQuickDial(const QuickDialNumbers& numbers) {
+    storeQuickDialNumbers(numbers);
+    // The store commands are sent back to back and no reply is read; the next exchange
+    // purges the line, so give the adapter the time for them first, as for a record.
+    int chars = 0;
+    for (int slot = 0; slot < kx220::kQuickDialSlots; ++slot)
+        chars += static_cast<int>(
+            kx220::quickDialStore(slot, numbers[static_cast<std::size_t>(slot)]).size());
+    PumpedWait(2 * (LineDelay(chars) + kStoreSurchargeMs));
+}
+
+QString Session::firmware() const {
+    return QString::fromStdString(versionTextForReply(identity_.versionReply));
+}
+
+QString Session::lineText() const {
+    const auto s = SerialLineSettings();
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(s.baudRate)
+        .arg(s.dataBits)
+        .arg(parityLetter(s.parity))
+        .arg(s.stopBits == platform::TwoStopBits ? 2 : 1);
+}
+
+QString Session::where() const {
+    QString w = port_;
+    if (!device_.isEmpty() && device_ != port_)
+        w += QStringLiteral(" (") + device_ + QLatin1Char(')');
+    return w + QLatin1Char(' ') + lineText();
+}
+
+int profileOfName(const QString& name) {
+    if (name == QLatin1String("current")) return kCurrentProfile;
+    bool ok = false;
+    const int n = name.toInt(&ok);
+    return ok && n >= 0 && n <= 4 && name.size() == 1 ? n : -1;
+}
+
+QString nameOfProfile(int profile) {
+    return profile == kCurrentProfile ? QStringLiteral("current") : QString::number(profile);
+}
+
+} // namespace omniset::cli

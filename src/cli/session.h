@@ -1,0 +1,60 @@
+// session.h - one conversation with the adapter: find it, identify it, read and write.
+//
+//   Session::connect(choice)   the search (or --port / --device), then the identification
+//                              ("ati3", "ati4", "ati6"), which fixes the record length;
+//                              kExitOk, or kExitNoAdapter with the reason said
+//   Session::unlock()          profile access, once
+//   Session::read(n)           record n (0..4, kCurrentProfile) read; nothing on failure
+//   Session::write(n, record)  record n written with the window program's exchange, read
+//                              back and compared; false (and why, said) otherwise
+//   Session::readQuickDial() / storeQuickDial(numbers)
+//   Session::where()           "COM1 (/dev/pts/3) 115200,8,N,1"
+//   ~Session()                 the port is closed
+#pragma once
+
+#include "link/identification.h"
+#include "link/profile_layout.h"
+#include "link/quick_dial.h"
+#include "options.h"
+
+#include <optional>
+
+namespace omniset::cli {
+
+class Session {
+  public:
+    Session() = default;
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    int connect(const AdapterChoice& choice);
+    void unlock();
+    std::optional<ProfileRecord> read(int profile);
+    bool write(int profile, const ProfileRecord& record);
+    QuickDialNumbers readQuickDial();
+    void storeQuickDial(const QuickDialNumbers& numbers);
+
+    const AdapterIdentity& identity() const { return identity_; }
+    int recordLength() const { return recordLength_; }
+    QString firmware() const; // "V2.0"
+    QString where() const;
+    QString port() const { return port_; }
+    QString device() const { return device_; }
+    QString lineText() const;
+
+  private:
+    bool searchOne(const std::vector<platform::LineSettings>& table);
+
+    AdapterIdentity identity_;
+    int recordLength_ = kShortProfileLength;
+    QString port_;
+    QString device_;
+    bool unlocked_ = false;
+};
+
+// "current" or "0".."4" as a profile number (kCurrentProfile for current); -1 otherwise.
+int profileOfName(const QString& name);
+QString nameOfProfile(int profile);
+
+} // namespace omniset::cli

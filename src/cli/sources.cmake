@@ -1,0 +1,16 @@
+# omniset-cli: the configuration from a terminal, over the same core, without widgets.
+add_library(omniset_cli_files STATIC
+    cli/backup_file.cpp
+)
+target_link_libraries(omniset_cli_files PUBLIC omniset_core)
+
+add_executable(omniset-cli
+    cli/main.cpp
+    cli/commands_files.cpp
+    cli/commands_ports.cpp
+    cli/commands_read.cpp
+    cli/options.cpp
+    cli/session.cpp
+    cli/terminal.cpp
+)
+target_link_libraries(omniset-cli PRIVATE omniset_cli_files)

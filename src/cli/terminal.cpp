@@ -1,0 +1,81 @@
+#include "terminal.h"
+
+#include "app/language.h"
+#include "app/messages.h"
+#include "platform/message_box.h"
+
+#include <csignal>
+#include <cstdio>
+
+namespace omniset::cli {
+
+namespace {
+
+bool g_quiet = false;
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void onInterrupt(int) {
+    g_interrupted = 1;
+    // A second Ctrl-C ends the program at once.
+    std::signal(SIGINT, SIG_DFL);
+}
+
+} // namespace
+
+void installTerminalMessages() {
+    platform::setMessageBoxPresenter([](const platform::BoxRequest& r) {
+        say(r.caption + QStringLiteral(": ") +
+            QString(r.text).replace(QLatin1Char('\n'), QStringLiteral("\n  ")));
+        return platform::BoxAnswer::Ok;
+    });
+}
+
+void say(const QString& text) {
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+void out(const QString& text) {
+    std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
+}
+
+QString tr(const char* zh, const char* en) {
+    return pickText(zh, en);
+}
+
+bool english() {
+    return LanguageMode == 1;
+}
+
+void setQuiet(bool quiet) {
+    g_quiet = quiet;
+}
+
+void progress(const QString& text) {
+    if (!g_quiet) say(text);
+}
+
+void TerminalDetectionView::showPort(int port) {
+    // The detection dialog's own line.
+    progress(english() ? QStringLiteral("Detecting COM%1").arg(port)
+                       : QString::fromUtf8("正在检查 COM%1").arg(port));
+}
+
+void TerminalDetectionView::setProgress(int) {}
+
+void TerminalDetectionView::stepProgress() {}
+
+void catchInterrupts() {
+    struct sigaction sa {};
+    sa.sa_handler = onInterrupt;
+    sa.sa_flags = SA_RESTART;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+}
+
+bool interrupted() {
+    return g_interrupted != 0;
+}
+
+} // namespace omniset::cli

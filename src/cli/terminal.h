@@ -1,0 +1,53 @@
+// terminal.h - omniset-cli's side of the program's services: lines on standard error.
+//
+//   ExitCode                     the program's exit codes (in --help and the man page)
+//   installTerminalMessages()    message boxes of the core become "Omniset: text" lines on
+//                                standard error; an OK/Cancel question is answered OK
+//   say(text)                    a line on standard error
+//   out(text)                    a line on standard output
+//   tr(zh, en) / english()       the text of the language the locale selects; whether
+//                                that is English
+//   setQuiet(q) / progress(text) progress lines, silenced by -q
+//   TerminalDetectionView        the search's progress as lines ("Detecting COM1 ...")
+//   catchInterrupts()            Ctrl-C (and SIGTERM) set a flag instead of ending the
+//                                process, so that the exchange under way finishes and the
+//                                port is closed; a second Ctrl-C ends it at once
+//   interrupted()                whether that happened
+#pragma once
+
+#include "link/detection.h"
+
+#include <QString>
+
+namespace omniset::cli {
+
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitDifferent = 1,
+    kExitUsage = 2,     // bad usage or a bad file
+    kExitNoAdapter = 3, // adapter not found or not answering
+    kExitFailed = 4,    // an exchange failed
+    kExitInterrupted = 130,
+};
+
+void installTerminalMessages();
+void say(const QString& text);
+void out(const QString& text);
+QString tr(const char* zh, const char* en);
+bool english();
+
+void setQuiet(bool quiet);
+void progress(const QString& text);
+
+class TerminalDetectionView : public DetectionView {
+  public:
+    void showPort(int port) override;
+    void setProgress(int position) override;
+    void stepProgress() override;
+    QWidget* boxOwner() override { return nullptr; }
+};
+
+void catchInterrupts();
+bool interrupted();
+
+} // namespace omniset::cli
