@@ -4,6 +4,7 @@ target_sources(omniset_core PRIVATE
     app/messages.cpp
     app/settings_store.cpp
     link/detection.cpp
+    link/exchange_entry.cpp
     link/profile_codec.cpp
     link/profile_transfer.cpp
     link/serial_channel.cpp

@@ -17,6 +17,8 @@ namespace {
 std::unique_ptr<platform::SerialDevice> g_channel;
 int g_port = 0;      // the port the channel holds
 bool g_lost = false; // it went away under an exchange
+LineSettings g_settings; // the line settings last applied (after detection: those found)
+platform::OpenFailure g_openFailure;
 
 constexpr int kOpenSettleMs = 300;
 constexpr LineSettings kOpenSettings{115200, 8, platform::ParityNone, platform::OneStopBit};
@@ -42,7 +44,7 @@ bool SerialOpen(int port) {
     if (g_channel) SerialClose();
     g_lost = false;
     g_port = port;
-    g_channel = platform::openSerialDevice(port);
+    g_channel = platform::openSerialDevice(port, &g_openFailure);
     if (!g_channel) return false;
     SerialConfigure(kOpenSettings);
     if (!g_channel) return false; // the default settings were refused
@@ -52,10 +54,38 @@ bool SerialOpen(int port) {
     return true;
 }
 
+bool SerialReopen() {
+    if (!g_lost) return g_channel != nullptr;
+    g_channel = platform::openSerialDevice(g_port, &g_openFailure);
+    if (!g_channel) return false;
+    // Straight to the settings the adapter answered at: no other setting on the line.
+    if (g_channel->configure(g_settings) != platform::ConfigureResult::Ok) {
+        g_channel->close(); // still lost: nothing more to tell
+        g_channel.reset();
+        return false;
+    }
+    g_lost = false;
+    g_channel->setDtr(true);
+    SerialWrite(kx220::kWakeUp);
+    BusyWait(kOpenSettleMs);
+    return g_channel != nullptr;
+}
+
+bool SerialCheckLost() {
+    if (g_channel && g_channel->checkLost()) dropIfLost();
+    return g_lost;
+}
+
+const platform::OpenFailure& SerialOpenFailure() { return g_openFailure; }
+
+int SerialPort() { return g_port; }
+
+const LineSettings& SerialLineSettings() { return g_settings; }
+
 bool SerialConfigure(const LineSettings& settings) {
     if (!g_channel) return false;
     switch (g_channel->configure(settings)) {
-    case platform::ConfigureResult::Ok: return true;
+    case platform::ConfigureResult::Ok: g_settings = settings; return true;
     case platform::ConfigureResult::StateUnreadable: dropIfLost(); return false;
     case platform::ConfigureResult::StateRefused:
         // The port is closed and the channel forgets it: nothing can use a dead handle.

@@ -7,6 +7,7 @@
 #include "app/messages.h"
 #include "download/download.h"
 #include "link/adapter_commands.h"
+#include "link/exchange_entry.h"
 #include "link/serial_channel.h"
 #include "platform/clock.h"
 #include "platform/cursor.h"
@@ -192,6 +193,7 @@ bool CGeneralPage::initialise(QWidget* sheet) {
 
 bool CGeneralPage::identify() {
     InputGuard guard(window());
+    BeginExchange();
     const std::string version = exchange(kx220::kVersionQuery, kx220::kIdentReplyLimit);
     m_strVersion = general::versionText(version);
     m_strPortType = general::portTypeText(exchange(kx220::kPortTypeQuery, kx220::kIdentReplyLimit));
@@ -220,6 +222,7 @@ bool CGeneralPage::offerUpgrade() {
 
 void CGeneralPage::startDownload() {
     if (!confirmed(kConfirmDownload)) return;
+    BeginExchange();
     setButtonsEnabled(false);
     setEnabled(false);
     DownloadActive = 1;
@@ -238,6 +241,7 @@ void CGeneralPage::startDownload() {
 }
 
 void CGeneralPage::setDeviceClock() {
+    BeginExchange();
     setButtonsEnabled(false);
     ClockOutcome outcome;
     {
@@ -262,6 +266,7 @@ void CGeneralPage::setDeviceClock() {
 
 void CGeneralPage::restoreFactorySettings() {
     if (!confirmed(kConfirmReset)) return;
+    BeginExchange();
     repaintSheet();
     std::string reply;
     {
