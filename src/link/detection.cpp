@@ -200,7 +200,11 @@ ScanResult DetectionScan::run(DetectionView& view) {
                 break;
             }
             if (result == Try::Answered) {
-                explainPort(view, "the adapter answered at " + lineSettingsText(settings));
+                const auto silent = tried_.size() - 1;
+                explainPort(view, "the adapter answered at " + lineSettingsText(settings) +
+                                      (silent ? " (after " + std::to_string(silent) +
+                                                    " settings without answer)"
+                                              : ""));
                 SerialPurge();
                 PutSettingInt(settings::AsyncSection, settings::ComNo, currentPort_);
                 return ScanResult::Found;
