@@ -203,7 +203,8 @@ ScanResult DetectionScan::run(DetectionView& view) {
                 const auto silent = tried_.size() - 1;
                 explainPort(view, "the adapter answered at " + lineSettingsText(settings) +
                                       (silent ? " (after " + std::to_string(silent) +
-                                                    " settings without answer)"
+                                                    (silent == 1 ? " setting" : " settings") +
+                                                    " without answer)"
                                               : ""));
                 SerialPurge();
                 PutSettingInt(settings::AsyncSection, settings::ComNo, currentPort_);
