@@ -5,6 +5,7 @@ target_sources(omniset_core PRIVATE
     app/settings_store.cpp
     link/detection.cpp
     link/identification.cpp
+    link/exchange_entry.cpp
     link/profile_codec.cpp
     link/profile_transfer.cpp
     link/quick_dial.cpp

@@ -65,6 +65,10 @@ void TerminalDetectionView::setProgress(int) {}
 
 void TerminalDetectionView::stepProgress() {}
 
+void TerminalDetectionView::explain(const std::string& line) {
+    progress(QString::fromStdString(line));
+}
+
 void catchInterrupts() {
     struct sigaction sa {};
     sa.sa_handler = onInterrupt;

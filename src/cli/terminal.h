@@ -8,7 +8,8 @@
 //   tr(zh, en) / english()       the text of the language the locale selects; whether
 //                                that is English
 //   setQuiet(q) / progress(text) progress lines, silenced by -q
-//   TerminalDetectionView        the search's progress as lines ("Detecting COM1 ...")
+//   TerminalDetectionView        the search's progress as lines ("Detecting COM1 ...") and
+//                                what happened on each port
 //   catchInterrupts()            Ctrl-C (and SIGTERM) set a flag instead of ending the
 //                                process, so that the exchange under way finishes and the
 //                                port is closed; a second Ctrl-C ends it at once
@@ -18,6 +19,8 @@
 #include "link/detection.h"
 
 #include <QString>
+
+#include <string>
 
 namespace omniset::cli {
 
@@ -44,6 +47,7 @@ class TerminalDetectionView : public DetectionView {
     void showPort(int port) override;
     void setProgress(int position) override;
     void stepProgress() override;
+    void explain(const std::string& line) override; // a progress line: -q silences it
     QWidget* boxOwner() override { return nullptr; }
 };
 

@@ -4,10 +4,14 @@
 #include "app/language.h"
 #include "app/messages.h"
 #include "app/settings_store.h"
+#include "platform/paths.h"
 #include "platform/process.h"
 #include "serial_channel.h"
 
+#include <QFile>
 #include <QString>
+
+#include <iostream>
 
 namespace omniset {
 
@@ -52,7 +56,36 @@ void longFailureBox() {
            "     please shut off the power,set DIP1 to ON, and then retry.");
 }
 
+// "COM1 (/dev/pts/3)", or "COM1" when the port has no device name.
+std::string portName(int port) {
+    std::string name = "COM" + std::to_string(port);
+    const QString device = platform::resolvePortDevice(port);
+    if (!device.isEmpty()) name += " (" + QFile::encodeName(device).toStdString() + ")";
+    return name;
+}
+
+std::string triesText(const std::vector<platform::LineSettings>& tried) {
+    if (tried.empty()) return "no setting";
+    if (tried.size() == 1) return lineSettingsText(tried.front());
+    return std::to_string(tried.size()) + " settings (" + lineSettingsText(tried.front()) +
+           " to " + lineSettingsText(tried.back()) + ")";
+}
+
 } // namespace
+
+void DetectionView::explain(const std::string& line) { std::cerr << line << std::endl; }
+
+std::string lineSettingsText(const platform::LineSettings& s) {
+    static constexpr char kParityLetters[] = "NOEMS";
+    const char parity = s.parity >= 0 && s.parity < kParityCount ? kParityLetters[s.parity] : '?';
+    return std::to_string(s.baudRate) + " " + std::to_string(s.dataBits) + parity +
+           (s.stopBits == platform::TwoStopBits ? "2" : "1");
+}
+
+void DetectionScan::explainPort(DetectionView& view, const std::string& outcome) {
+    view.explain("Detection: " + portName_ + ": " + outcome);
+    tried_.clear();
+}
 
 StoredLine rememberedSettings(const platform::LineSettings& entry) {
     StoredLine out{entry, 115200};
@@ -79,6 +112,7 @@ StoredLine rememberedSettings(const platform::LineSettings& entry) {
 
 DetectionScan::Try DetectionScan::tryEntry(DetectionView& view,
                                            const platform::LineSettings& settings) {
+    tried_.push_back(settings);
     if (!SerialConfigure(settings)) {
         if (SerialLost()) return Try::PortLost;
         ownedBoxText(view.boxOwner(),
@@ -117,6 +151,8 @@ ScanResult DetectionScan::run(DetectionView& view) {
         currentPort_ = QuickTry ? kQuickTryPort : RememberedFirst ? storedPort() : p;
         view.showPort(currentPort_);
         if (!SerialOpen(currentPort_)) {
+            view.explain("Detection: COM" + std::to_string(currentPort_) + ": " +
+                         platform::openErrorText(SerialOpenFailure()));
             if (QuickTry || RememberedFirst) {
                 (QuickTry ? QuickTry : RememberedFirst) = false;
                 p = 1;
@@ -126,6 +162,7 @@ ScanResult DetectionScan::run(DetectionView& view) {
             }
             continue;
         }
+        portName_ = portName(currentPort_); // before the port can go away
         bool restart = false;
         bool rememberedHere = false;
         for (int index = 0; index < kEntriesPerPort && !stopped_; ++index) {
@@ -143,12 +180,17 @@ ScanResult DetectionScan::run(DetectionView& view) {
                 --index; // the remembered try does not use up the table entry
             }
             auto result = tryEntry(view, settings);
-            if (result == Try::Refused) return ScanResult::SettingsRefused;
+            if (result == Try::Refused) {
+                explainPort(view, "the driver refused " + lineSettingsText(settings));
+                return ScanResult::SettingsRefused;
+            }
             if (result == Try::SendFailed) {
+                explainPort(view, "the query could not be sent at " + lineSettingsText(settings));
                 platform::endProcess(0);
                 return ScanResult::Ended;
             }
             if (result == Try::PortLost) {
+                explainPort(view, "the port went away at " + lineSettingsText(settings));
                 // The port went away (the channel said so): go on as after a port that
                 // did not answer.
                 if (QuickTry) {
@@ -158,11 +200,18 @@ ScanResult DetectionScan::run(DetectionView& view) {
                 break;
             }
             if (result == Try::Answered) {
+                const auto silent = tried_.size() - 1;
+                explainPort(view, "the adapter answered at " + lineSettingsText(settings) +
+                                      (silent ? " (after " + std::to_string(silent) +
+                                                    (silent == 1 ? " setting" : " settings") +
+                                                    " without answer)"
+                                              : ""));
                 SerialPurge();
                 PutSettingInt(settings::AsyncSection, settings::ComNo, currentPort_);
                 return ScanResult::Found;
             }
             if (QuickTry) {
+                explainPort(view, "opened, no answer at " + triesText(tried_) + " (quick try)");
                 QuickTry = false;
                 SerialClose();
                 restart = true;
@@ -171,6 +220,7 @@ ScanResult DetectionScan::run(DetectionView& view) {
             view.stepProgress();
         }
         if (stopped_) break;
+        if (!tried_.empty()) explainPort(view, "opened, no answer at " + triesText(tried_));
         if (restart) {
             p = 1;
             continue;
@@ -182,6 +232,9 @@ ScanResult DetectionScan::run(DetectionView& view) {
         else ++p;
     }
     if (stopped_) return ScanResult::Ended;
+    view.explain("Detection: no adapter answered on COM1 to COM4. COMn is the link " +
+                 QFile::encodeName(platform::configDir()).toStdString() +
+                 "/dosdevices/comN to the serial device the adapter is attached to.");
     longFailureBox();
     platform::endProcess(0);
     return ScanResult::Ended;

@@ -7,6 +7,11 @@
 //   DetectionScan::stop()      makes a running scan give up at its next step (the Stop
 //                              button, which also ends the process)
 //   rememberedSettings(...)    the line settings stored by the data port advanced dialog
+//   lineSettingsText(s)        "115200 8N1": rate, data bits, parity letter, stop bits
+//   DetectionView::explain(l)  one line of what the scan did per port (why a port did not
+//                              open, at which settings it stayed silent, where the adapter
+//                              answered) and a summary when nothing answered; by default
+//                              written to standard error, a front end may take or drop it
 //   kRateTable etc.            the order in which settings are tried
 #pragma once
 
@@ -14,6 +19,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class QWidget;
 
@@ -37,6 +44,7 @@ struct StoredLine {
 };
 // Maps the stored indexes over the table entry's own settings.
 StoredLine rememberedSettings(const platform::LineSettings& entry);
+std::string lineSettingsText(const platform::LineSettings& s);
 
 // What the scan shows while it runs.
 class DetectionView {
@@ -46,6 +54,7 @@ class DetectionView {
     virtual void setProgress(int position) = 0;
     virtual void stepProgress() = 0;
     virtual QWidget* boxOwner() = 0;          // the dialog that owns the scan's boxes
+    virtual void explain(const std::string& line);
 };
 
 enum class ScanResult {
@@ -63,8 +72,12 @@ class DetectionScan {
   private:
     enum class Try { Answered, Silent, Refused, SendFailed, PortLost };
     Try tryEntry(DetectionView& view, const platform::LineSettings& settings);
+    // One line about the port just given up or found: what was tried there.
+    void explainPort(DetectionView& view, const std::string& outcome);
 
     int currentPort_ = 1;
+    std::vector<platform::LineSettings> tried_; // on the port open now, in order
+    std::string portName_;                      // "COM1 (/dev/pts/3)" of the port open now
     bool stopped_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include "adapter_commands.h"
 #include "app/language.h"
 #include "app/messages.h"
+#include "exchange_entry.h"
 #include "platform/clock.h"
 #include "platform/cursor.h"
 #include "profile_codec.h"
@@ -58,6 +59,7 @@ void UnlockProfiles() {
 
 bool ReadProfile(std::string_view command) {
     platform::WaitCursor wait;
+    BeginExchange();
     SerialPurge();
     SerialWrite(command);
     PumpedWait(2 * (LineDelay(2 * ProfileLength + 2) + kWaitSurchargeMs));
@@ -83,6 +85,7 @@ bool WriteProfile(std::string_view command, QWidget* owner) {
         ownedBoxText(nullptr, synchronousModeNotice());
     }
     std::optional<platform::WaitCursor> wait(std::in_place);
+    BeginExchange();
     SerialPurge();
     SerialWrite(command);
     BusyWait(kAfterCommandMs);

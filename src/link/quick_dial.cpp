@@ -1,12 +1,14 @@
 // The quick-dial exchanges over SerialChannel.
 #include "quick_dial.h"
 
+#include "link/exchange_entry.h"
 #include "link/serial_channel.h"
 
 namespace omniset {
 
 QuickDialNumbers readQuickDialNumbers() {
     QuickDialNumbers numbers;
+    BeginExchange();
     for (int slot = 0; slot < kx220::kQuickDialSlots; ++slot) {
         SerialPurge();
         SerialWrite(kx220::quickDialQuery(slot));
@@ -20,6 +22,7 @@ QuickDialNumbers readQuickDialNumbers() {
 void storeQuickDialNumbers(const QuickDialNumbers& numbers) {
     // The replies stay in the receive buffer until the next exchange purges it; a failed
     // write is not reported and the next command goes out regardless.
+    BeginExchange();
     for (int slot = 0; slot < kx220::kQuickDialSlots; ++slot)
         SerialWrite(kx220::quickDialStore(slot, quickDialDigits(numbers[static_cast<std::size_t>(slot)])));
 }

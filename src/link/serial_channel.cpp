@@ -17,7 +17,8 @@ namespace {
 std::unique_ptr<platform::SerialDevice> g_channel;
 int g_port = 0;      // the port the channel holds
 bool g_lost = false; // it went away under an exchange
-LineSettings g_settings; // last applied to the port
+LineSettings g_settings; // the line settings last applied (after detection: those found)
+platform::OpenFailure g_openFailure;
 
 constexpr int kOpenSettleMs = 300;
 constexpr LineSettings kOpenSettings{115200, 8, platform::ParityNone, platform::OneStopBit};
@@ -38,12 +39,12 @@ bool dropIfLost() {
 
 } // namespace
 
-bool SerialOpen(int port) {
-    if (port < 1 || port > 4) port = 4;
-    if (g_channel) SerialClose();
-    g_lost = false;
-    g_port = port;
-    g_channel = platform::openSerialDevice(port);
+namespace {
+
+// Takes a freshly opened device as the channel: the default settings, DTR up, "at\r" and
+// the settling wait. False when there was no device or the default settings were refused.
+bool takeChannel(std::unique_ptr<platform::SerialDevice> device) {
+    g_channel = std::move(device);
     if (!g_channel) return false;
     SerialConfigure(kOpenSettings);
     if (!g_channel) return false; // the default settings were refused
@@ -52,6 +53,52 @@ bool SerialOpen(int port) {
     BusyWait(kOpenSettleMs);
     return true;
 }
+
+} // namespace
+
+bool SerialOpen(int port) {
+    if (port < 1 || port > 4) port = 4;
+    if (g_channel) SerialClose();
+    g_lost = false;
+    g_port = port;
+    return takeChannel(platform::openSerialDevice(port, &g_openFailure));
+}
+
+bool SerialOpenPath(const QString& path) {
+    if (g_channel) SerialClose();
+    g_lost = false;
+    g_port = 0; // no COMn: a loss is not reopened
+    return takeChannel(platform::openSerialDevicePath(path, &g_openFailure));
+}
+
+bool SerialReopen() {
+    if (!g_lost) return g_channel != nullptr;
+    if (g_port == 0) return false; // a device opened by its path has no COMn to reopen
+    g_channel = platform::openSerialDevice(g_port, &g_openFailure);
+    if (!g_channel) return false;
+    // Straight to the settings the adapter answered at: no other setting on the line.
+    if (g_channel->configure(g_settings) != platform::ConfigureResult::Ok) {
+        g_channel->close(); // still lost: nothing more to tell
+        g_channel.reset();
+        return false;
+    }
+    g_lost = false;
+    g_channel->setDtr(true);
+    SerialWrite(kx220::kWakeUp);
+    BusyWait(kOpenSettleMs);
+    return g_channel != nullptr;
+}
+
+bool SerialCheckLost() {
+    if (g_channel && g_channel->checkLost()) dropIfLost();
+    return g_lost;
+}
+
+const platform::OpenFailure& SerialOpenFailure() { return g_openFailure; }
+
+int SerialPort() { return g_port; }
+
+const LineSettings& SerialLineSettings() { return g_settings; }
 
 bool SerialConfigure(const LineSettings& settings) {
     if (!g_channel) return false;
@@ -111,22 +158,6 @@ std::string SerialReadText(int limit) {
 bool SerialIsOpen() { return g_channel != nullptr; }
 
 bool SerialLost() { return g_lost; }
-
-bool SerialOpenPath(const QString& path) {
-    if (g_channel) SerialClose();
-    g_lost = false;
-    g_port = 0;
-    g_channel = platform::openSerialDevicePath(path);
-    if (!g_channel) return false;
-    SerialConfigure(kOpenSettings);
-    if (!g_channel) return false;
-    g_channel->setDtr(true);
-    SerialWrite(kx220::kWakeUp);
-    BusyWait(kOpenSettleMs);
-    return true;
-}
-
-LineSettings SerialLineSettings() { return g_settings; }
 
 void PumpedWait(int ms) {
     const std::uint64_t end = platform::tickCount() + static_cast<std::uint64_t>(ms > 0 ? ms : 0);

@@ -13,9 +13,16 @@
 //   SerialLost()              whether the port went away under an exchange; that was told
 //                             once ("COMn has been disconnected"), the channel let go of
 //                             it, and from then on reads give nothing and writes fail,
-//                             without further boxes, until the next SerialOpen
+//                             without further boxes, until the next SerialOpen or a
+//                             SerialReopen that succeeds
+//   SerialCheckLost()         SerialLost(), after asking the port whether it is still there
+//                             (a port that went away while idle is told now, once)
+//   SerialReopen()            after a loss: open the same COMn again (its link resolved
+//                             anew) under the line settings last applied, DTR up, "at\r",
+//                             300 ms; true when the channel holds the port again
+//   SerialOpenFailure()       why the last SerialOpen or SerialReopen could not open
+//   SerialPort() / SerialLineSettings()   the port and the line settings last applied
 //   SerialOpenPath(path)      SerialOpen on a device named by its path instead of COMn
-//   SerialLineSettings()      the line settings last applied to the open port
 //   PumpedWait(ms)            wait until the tick count passes start + ms, dispatching events
 //   BusyWait(ms)              the same without dispatching
 //   LineDelay(n)              ms given to n characters: n * 15000 / ScanRate + 5, plus 1000
@@ -46,8 +53,12 @@ int SerialRead(char* buffer, int limit);
 std::string SerialReadText(int limit);
 bool SerialIsOpen();
 bool SerialLost();
+bool SerialCheckLost();
+bool SerialReopen();
+const platform::OpenFailure& SerialOpenFailure();
+int SerialPort();
+const LineSettings& SerialLineSettings();
 bool SerialOpenPath(const QString& path);
-LineSettings SerialLineSettings();
 
 void PumpedWait(int ms);
 void BusyWait(int ms);

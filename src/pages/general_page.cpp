@@ -8,6 +8,7 @@
 #include "download/download.h"
 #include "link/adapter_commands.h"
 #include "link/identification.h"
+#include "link/exchange_entry.h"
 #include "link/serial_channel.h"
 #include "platform/clock.h"
 #include "platform/cursor.h"
@@ -153,6 +154,7 @@ bool CGeneralPage::initialise(QWidget* sheet) {
 
 bool CGeneralPage::identify() {
     InputGuard guard(window());
+    BeginExchange();
     const AdapterIdentity id = identifyAdapter();
     m_strVersion = id.version;
     m_strPortType = id.portType;
@@ -181,6 +183,7 @@ bool CGeneralPage::offerUpgrade() {
 
 void CGeneralPage::startDownload() {
     if (!confirmed(kConfirmDownload)) return;
+    BeginExchange();
     setButtonsEnabled(false);
     setEnabled(false);
     DownloadActive = 1;
@@ -199,6 +202,7 @@ void CGeneralPage::startDownload() {
 }
 
 void CGeneralPage::setDeviceClock() {
+    BeginExchange();
     setButtonsEnabled(false);
     ClockOutcome outcome;
     {
@@ -223,6 +227,7 @@ void CGeneralPage::setDeviceClock() {
 
 void CGeneralPage::restoreFactorySettings() {
     if (!confirmed(kConfirmReset)) return;
+    BeginExchange();
     repaintSheet();
     std::string reply;
     {

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -75,10 +76,37 @@ std::optional<std::pair<std::string_view, std::string_view>> entryOf(std::string
     return std::pair{trim(t.substr(0, eq)), trim(t.substr(eq + 1))};
 }
 
-std::optional<std::string> readFile(const QString& path) {
+enum class FileState { Missing, Unreadable, Read };
+
+// The file's bytes; Missing only when there is no file at all (a dangling link counts).
+// Anything but a regular file (a folder, a pipe, a device, a loop of links) is not read.
+FileState readFile(const QString& path, std::string* data) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return errno == ENOENT ? FileState::Missing : FileState::Unreadable;
+    if (!S_ISREG(st.st_mode)) return FileState::Unreadable;
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
-    return f.readAll().toStdString();
+    if (!f.open(QIODevice::ReadOnly)) return FileState::Unreadable;
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) return FileState::Unreadable;
+    *data = bytes.toStdString();
+    return FileState::Read;
+}
+
+// The file a write through path reaches: the end of its chain of symbolic links (which
+// need not exist yet), or path itself.
+QString writeTarget(const QString& path) {
+    constexpr int kMaxLinks = 40; // as the system's own limit
+    QString target = QFileInfo(path).absoluteFilePath();
+    for (int i = 0; i < kMaxLinks && QFileInfo(target).isSymLink(); ++i)
+        target = QFileInfo(target).symLinkTarget();
+    return target;
+}
+
+mode_t currentUmask() {
+    const mode_t mask = ::umask(0); // one thread: put straight back
+    ::umask(mask);
+    return mask;
 }
 
 // Where a key stands: the index of its line, or where a new key of the section goes.
@@ -121,14 +149,25 @@ bool writeAll(int fd, const std::string& data) {
 }
 
 // Write a temporary file beside the target, flush it to disk, then rename it over the
-// target: readers see the old file or the new one, never a part of either.
+// target: readers see the old file or the new one, never a part of either. The new file
+// takes the old one's mode and owner, or the mode the umask gives a new file.
 bool replaceFile(const QString& path, const std::string& data) {
     QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath())) return false;
     std::string tmpl = (info.absoluteFilePath() + QStringLiteral(".XXXXXX")).toStdString();
     int fd = ::mkstemp(tmpl.data());
     if (fd < 0) return false;
-    bool ok = writeAll(fd, data) && ::fsync(fd) == 0;
+    struct stat old {};
+    bool ok;
+    if (::stat(QFile::encodeName(path).constData(), &old) == 0) {
+        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            // Only root may give a file away; the file stays the writer's.
+        }
+    } else {
+        ok = ::fchmod(fd, 0666 & ~currentUmask()) == 0;
+    }
+    ok = ok && writeAll(fd, data) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (ok) ok = ::rename(tmpl.c_str(), QFile::encodeName(path).constData()) == 0;
     if (!ok) {
@@ -166,9 +205,9 @@ int parseIniInt(std::string_view text, int def) {
 }
 
 int iniReadInt(const QString& path, std::string_view section, std::string_view key, int def) {
-    auto data = readFile(path);
-    if (!data) return def;
-    auto lines = splitLines(*data);
+    std::string data;
+    if (readFile(path, &data) != FileState::Read) return def;
+    auto lines = splitLines(data);
     auto where = find(lines, section, key);
     if (!where.keyLine) return def;
     return parseIniInt(entryOf(lines[*where.keyLine].text)->second, def);
@@ -176,8 +215,9 @@ int iniReadInt(const QString& path, std::string_view section, std::string_view k
 
 bool iniWriteInt(const QString& path, std::string_view section, std::string_view key,
                  int value) {
-    if (QFileInfo(path).isDir()) return false;
-    auto data = readFile(path).value_or(std::string());
+    const QString target = writeTarget(path);
+    std::string data;
+    if (readFile(target, &data) == FileState::Unreadable) return false; // never lose it
     auto lines = splitLines(data);
     std::string eol = (!lines.empty() && lines.front().ending == "\r\n") ? "\r\n" : "\n";
     if (!lines.empty() && lines.back().ending.empty()) lines.back().ending = eol;
@@ -197,7 +237,7 @@ bool iniWriteInt(const QString& path, std::string_view section, std::string_view
     }
     std::string out;
     for (const auto& l : lines) out += l.text + l.ending;
-    return replaceFile(path, out);
+    return replaceFile(target, out);
 }
 
 } // namespace omniset::platform

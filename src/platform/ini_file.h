@@ -8,7 +8,11 @@
 //   iniWriteInt(path, section, key, value) store the value as decimal text, creating the
 //                                          directory, file, section or key as needed and
 //                                          keeping every other line; the file is replaced
-//                                          atomically. False when it could not be written.
+//                                          atomically, keeping its mode (a new file gets
+//                                          the umask's), and a symbolic link is written
+//                                          through to its target. False when it could not
+//                                          be written; a file that exists but cannot be
+//                                          read is never replaced.
 //   parseIniInt(text, def)                 the integer rule above, on a value's text
 #pragma once
 

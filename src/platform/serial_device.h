@@ -1,19 +1,32 @@
 // serial_device.h - one open serial port with the blocking semantics the link relies on.
 //
-//   SerialDevice::configure(settings)  apply baud rate, data bits, parity, stop bits
+//   SerialDevice::configure(settings)  apply baud rate, data bits, parity and stop bits as
+//                                      one change of the line; everything else (flow
+//                                      control included) stays as the driver had it
 //   SerialDevice::setDtr(on)           raise or drop DTR (devices without modem lines pass)
-//   SerialDevice::write(data, n)       returns once every byte has left, or the write
-//                                      time-out (1000 + n ms) passed; true when all left
+//   SerialDevice::write(data, n)       returns once every byte has left the driver, or
+//                                      the write time-out (1000 + n ms) passed; true when
+//                                      all left. Starts from a clean state: an earlier
+//                                      failure does not fail it
 //   SerialDevice::read(buf, limit)     returns when limit bytes came, 1000 ms after the last
 //                                      byte, or 1000 + limit ms in all; -1 on failure
 //   SerialDevice::purge()              discard input and output, in every buffer
 //   SerialDevice::close()              release the port
 //   SerialDevice::lost()               the port went away (hung up, unplugged): it has
 //                                      been released and every call on it fails at once
-//   openSerialDevice(port)             open COMn (1..4) exclusively; nullptr when it fails
+//   SerialDevice::checkLost()          lost(), after looking at the port once more
+//   openSerialDevice(port, why)        open COMn (1..4) exclusively, keeping the driver's
+//                                      flow control; nullptr when it fails, and *why says
+//                                      why (the device, the kind of failure)
+//   openErrorText(failure)             that reason in a few words, for a log line
 //   setSerialOpener(fn)                replace the opener (tests: in-process fake devices)
-//   openSerialDevicePath(path)         open a device by its path (/dev/serial/by-id/...),
-//                                      exclusively; nullptr when it fails
+//   openSerialDevicePath(path, why)    open a device by its path (/dev/serial/by-id/...),
+//                                      exclusively; nullptr when it fails, *why says why
+//   setConsolesFile(path)              where the kernel's console list is read (tests; an
+//                                      empty path restores /proc/consoles)
+//   setOutputQueueProbe(fn)            replace the count of bytes still in the driver's
+//                                      output queue (tests: a stalled adapter); an empty
+//                                      function restores the driver's own count
 #pragma once
 
 #include <QString>
@@ -21,6 +34,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace omniset::platform {
 
@@ -45,6 +59,23 @@ inline constexpr int kReadIntervalMs = 1000;
 inline constexpr int kReadTotalConstantMs = 1000;
 inline constexpr int kWriteTotalConstantMs = 1000;
 
+// Why a port could not be opened.
+enum class OpenError {
+    None,
+    DanglingLink,     // the COMn link leads nowhere
+    NoDevice,         // no such device (or not a terminal)
+    PermissionDenied, // the user may not open it
+    InUse,            // another program holds it
+    Console,          // it is the kernel's console: never used
+    Other,
+};
+
+struct OpenFailure {
+    OpenError kind = OpenError::None;
+    std::string device; // the path tried (empty when there was none)
+    std::string detail; // the system's own words, when it gave any
+};
+
 class SerialDevice {
   public:
     virtual ~SerialDevice() = default;
@@ -55,13 +86,18 @@ class SerialDevice {
     virtual void purge() = 0;
     virtual bool close() = 0;
     virtual bool lost() const { return false; }
+    virtual bool checkLost() { return lost(); }
 };
 
-using SerialOpener = std::function<std::unique_ptr<SerialDevice>(int port)>;
+using SerialOpener = std::function<std::unique_ptr<SerialDevice>(int port, OpenFailure* why)>;
 
-std::unique_ptr<SerialDevice> openSerialDevice(int port);
+std::unique_ptr<SerialDevice> openSerialDevice(int port, OpenFailure* why = nullptr);
+std::string openErrorText(const OpenFailure& failure);
 void setSerialOpener(SerialOpener opener); // an empty function restores the real ports
-std::unique_ptr<SerialDevice> openSerialDevicePath(const QString& path);
+std::unique_ptr<SerialDevice> openSerialDevicePath(const QString& path,
+                                                  OpenFailure* why = nullptr);
+void setConsolesFile(const std::string& path);
+void setOutputQueueProbe(std::function<int(int fd)> probe);
 
 // Releases every port the real opener holds (used when the process ends).
 void releaseAllSerialDevices();

@@ -7,6 +7,10 @@ set -euo pipefail
 omniset=$1 sim=$2 scratch=$3
 rm -rf "$scratch"
 export XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" LANG=en_US.UTF-8
+# What the caller's environment says must not matter: the windows go to our own X server
+# (xdotool finds them there), in English.
+export QT_QPA_PLATFORM=xcb
+unset LC_ALL LC_MESSAGES WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME
 links="$XDG_CONFIG_HOME/omniset/dosdevices"
 mkdir -p "$links"
 for n in 2 3 4; do ln -s "$scratch/no-adapter-on-com$n" "$links/com$n"; done

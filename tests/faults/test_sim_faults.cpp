@@ -14,7 +14,9 @@
 #include "pages/general_page.h"
 #include "platform/file_dialog.h"
 #include "platform/paths.h"
+#include "platform/serial_device.h"
 #include "profile_store.h"
+#include "pty_pair.h"
 #include "profiles/profile_dialogs.h"
 #include "qtest_main.h"
 #include "res/dialog_builder.h"
@@ -29,11 +31,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QTimer>
 
 #include <memory>
 #include <random>
 #include <string>
 #include <sys/resource.h>
+#include <termios.h>
 #include <unistd.h>
 
 using namespace omniset;
@@ -430,6 +434,113 @@ class SimFaultTests : public QObject {
                  QStringLiteral("Download software to KX220 sucessfully! Please restart Omniset!"));
         const QByteArray image = fileBytes(dir + "/image.dl");
         QVERIFY(image.startsWith(data));
+    }
+
+    // ---- the adapter comes back ----
+
+    // The adapter went away (the simulator stopped, or vanished in the middle of a read)
+    // and comes back on the same COM1 link with a new pty, locked as after power-on: the
+    // next read reopens COM1 (the link resolved anew), unlocks and reads; the loss was
+    // told once, and nothing was tried while the link led nowhere.
+    void theNextExchangeReopensTheSamePort_data() {
+        QTest::addColumn<QStringList>("faults");
+        QTest::newRow("simulator stopped between reads") << QStringList{};
+        QTest::newRow("vanished in the middle of a read") << QStringList{"--fault-vanish-at", "read:2"};
+    }
+    void theNextExchangeReopensTheSamePort() {
+        QFETCH(QStringList, faults);
+        const QString dir = freshDir("reopen");
+        factoryStore(dir);
+        std::vector<std::string> extra;
+        for (const QString& f : faults) extra.push_back(f.toStdString());
+        auto first = std::make_unique<SimProcess>(simArgs(dir, extra));
+        QVERIFY(SerialOpen(1));
+        AllocateProfile(kLongProfileLength);
+        UnlockProfiles();
+        const std::string read = profileReadCommand(kCurrentProfile);
+        QVERIFY(ReadProfile(read));
+        const ProfileRecord shown = ProfileImage();
+        const QString oldPty = QFileInfo(platform::portLinkPath(1)).canonicalFilePath();
+
+        if (faults.isEmpty()) first->stop();
+        QVERIFY(!ReadProfile(read));
+        QCOMPARE(boxes->texts(), QStringList{kLost});
+        first.reset();
+        makePortDangling(1); // the link the simulator removed: never /dev/ttyS0
+        QVERIFY(!ReadProfile(read));
+        QCOMPARE(boxes->texts(), QStringList{kLost});
+
+        PtyPair takesTheOldNumber; // the adapter comes back under another device name
+        SimProcess second(simArgs(dir, {}));
+        QVERIFY(QFileInfo(platform::portLinkPath(1)).canonicalFilePath() != oldPty);
+        QVERIFY(ReadProfile(read));
+        QVERIFY(ProfileImage() == shown);
+        QVERIFY(SerialIsOpen() && !SerialLost());
+        QCOMPARE(boxes->texts(), QStringList{kLost});
+    }
+
+    // ---- a stalled port ----
+
+    // The line stalls (output stopped by flow control; or a driver that takes the bytes
+    // and never sends them, as a USB adapter that stopped): the longest time the program
+    // dispatches no event, while a read or a write of the record runs, stays within the
+    // write time-outs and the waits the exchange itself makes without dispatching.
+    void aStalledPortHoldsTheWindowsOnlyBriefly_data() {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<bool>("driverQueue");
+        QTest::addColumn<int>("limitMs");
+        // A read: the command's write time-out (1006 ms), or the read time-out of the
+        // record's reply (1000 + 666 ms). A write: the command's time-out, 300 ms, the hex
+        // text's time-out (1654 ms) and 300 ms again, none of it dispatched: 3260 ms.
+        QTest::newRow("read, output stopped") << false << false << 1666;
+        QTest::newRow("read, driver never drains") << false << true << 1666;
+        QTest::newRow("write, output stopped") << true << false << 3260;
+        QTest::newRow("write, driver never drains") << true << true << 3260;
+    }
+    void aStalledPortHoldsTheWindowsOnlyBriefly() {
+        QFETCH(bool, write);
+        QFETCH(bool, driverQueue);
+        QFETCH(int, limitMs);
+        const QString dir = freshDir("stall");
+        factoryStore(dir);
+        auto sim = std::make_unique<SimProcess>(simArgs(dir, {}));
+        QVERIFY(SerialOpen(1));
+        AllocateProfile(kLongProfileLength);
+        UnlockProfiles();
+        QVERIFY(ReadProfile(profileReadCommand(kCurrentProfile)));
+        const int fd = fdOpenOn(QFileInfo(platform::portLinkPath(1)).canonicalFilePath());
+        QVERIFY(fd >= 0);
+        if (driverQueue) platform::setOutputQueueProbe([](int) { return 1; });
+        else QVERIFY(::tcflow(fd, TCOOFF) == 0);
+
+        QElapsedTimer since, total;
+        qint64 longest = 0;
+        QTimer tick;
+        tick.setInterval(5);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            longest = std::max(longest, since.restart());
+        });
+        // A write that never gets its OK ends when the adapter goes away, not after 60 s.
+        QTimer away;
+        away.setSingleShot(true);
+        QObject::connect(&away, &QTimer::timeout, [&] { sim->stop(); });
+        away.start(6000);
+        since.start();
+        total.start();
+        tick.start();
+        if (write) {
+            EncodeProfile();
+            WriteProfile(profileWriteCommand(kCurrentProfile));
+        } else {
+            ReadProfile(profileReadCommand(kCurrentProfile));
+        }
+        longest = std::max(longest, since.elapsed());
+        tick.stop();
+        platform::setOutputQueueProbe({});
+        qInfo("%s: no event dispatched for %lld ms at most (exchange %lld ms)",
+              QTest::currentDataTag(), longest, total.elapsed());
+        QVERIFY2(longest <= limitMs + 300, qPrintable(QString::number(longest)));
+        QVERIFY(total.elapsed() < 12000);
     }
 };
 

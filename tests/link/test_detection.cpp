@@ -30,6 +30,8 @@ struct RecordingView : DetectionView {
         ++progress;
     }
     QWidget* boxOwner() override { return nullptr; }
+    void explain(const std::string& line) override { lines.push_back(line); }
+    std::vector<std::string> lines;
     std::vector<int> ports, positions;
     int steps = 0, progress = 0;
 };
@@ -202,4 +204,50 @@ TEST_F(Detection, AfterARememberedPortEveryOtherPortIsSearched) {
     EXPECT_EQ(ports.on(3).configurations.size(), 1u + 1 + kEntriesPerPort);
     EXPECT_EQ(ports.on(1).configurations.size(), 1u + kEntriesPerPort);
     EXPECT_EQ(view.steps, 1 + 4 * kEntriesPerPort);
+}
+
+// Detection says on standard error what happened on each port, one line per port opened
+// or not, and sums up when nothing answered.
+TEST_F(Detection, EachPortIsExplainedInOneLine) {
+    ports.openErrors[1] = platform::OpenError::PermissionDenied;
+    silentOn(2);
+    ports.openErrors[3] = platform::OpenError::DanglingLink;
+    ports.openErrors[4] = platform::OpenError::InUse;
+    EXPECT_EQ(scan(), ScanResult::Ended);
+    const std::string denied =
+        "Detection: COM1: /dev/fake1: permission denied (serial ports belong to the dialout "
+        "group: add your user to it, e.g. sudo adduser $USER dialout, then log in again)";
+    EXPECT_EQ(view.lines,
+              (std::vector<std::string>{
+                  "Detection: COM2: opened, no answer at 115200 8N1 (quick try)",
+                  denied, // the remembered port
+                  denied,
+                  "Detection: COM2: opened, no answer at 90 settings (115200 8N1 to 600 7S1)",
+                  "Detection: COM3: its link leads to /dev/fake3, which does not exist",
+                  "Detection: COM4: /dev/fake4: in use by another program",
+                  "Detection: no adapter answered on COM1 to COM4. COMn is the link " +
+                      QFile::encodeName(platform::configDir()).toStdString() +
+                      "/dosdevices/comN to the serial device the adapter is attached to.",
+              }));
+
+    view.lines.clear();
+    QuickTry = RememberedFirst = true;
+    adapterOn(1, {9600, 8, platform::ParityNone, platform::OneStopBit});
+    EXPECT_EQ(scan(), ScanResult::Found);
+    ASSERT_FALSE(view.lines.empty());
+    // The remembered try and the ten entries at 115200 baud stayed silent.
+    EXPECT_EQ(view.lines.back(),
+              "Detection: COM1: the adapter answered at 9600 8N1 (after 11 settings without answer)");
+}
+
+TEST(DetectionViewDefault, ExplainsOnStandardError) {
+    struct Minimal : DetectionView {
+        void showPort(int) override {}
+        void setProgress(int) override {}
+        void stepProgress() override {}
+        QWidget* boxOwner() override { return nullptr; }
+    } view;
+    testing::internal::CaptureStderr();
+    view.explain("Detection: COM1: found");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Detection: COM1: found\n");
 }

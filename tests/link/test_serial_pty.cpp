@@ -5,14 +5,46 @@
 #include "test_env.h"
 #include "testkit.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <thread>
+#include <vector>
 
 using namespace omniset;
 using namespace std::chrono;
+
+namespace {
+
+// Every change of a terminal's settings the program asks for, while recording: the line
+// format it asked for (speed and the format bits of c_cflag) and the flow-control bits.
+struct TermiosChange {
+    speed_t speed;
+    tcflag_t format;
+    tcflag_t flow; // CRTSCTS of c_cflag, IXON and IXOFF of c_iflag
+};
+bool g_recording = false;
+std::vector<TermiosChange> g_changes;
+constexpr tcflag_t kFormatBits = CSIZE | CSTOPB | PARENB | PARODD | CMSPAR;
+
+tcflag_t flowBits(const termios& t) { return (t.c_cflag & CRTSCTS) | (t.c_iflag & (IXON | IXOFF)); }
+
+} // namespace
+
+// Stands in for the C library's tcsetattr in this test program (the program's code is
+// linked into it), to see each change of the line; the real call follows.
+extern "C" int tcsetattr(int fd, int action, const termios* t) noexcept {
+    using Fn = int (*)(int, int, const termios*);
+    static auto real = reinterpret_cast<Fn>(::dlsym(RTLD_NEXT, "tcsetattr"));
+    if (g_recording) g_changes.push_back({cfgetospeed(t), t->c_cflag & kFormatBits, flowBits(*t)});
+    return real(fd, action, t);
+}
 
 namespace {
 
@@ -174,4 +206,140 @@ TEST(SerialChannel, AFailedReadIsReportedAndReadsAsNothing) {
     EXPECT_EQ(SerialRead(buf, 8), 0);
     EXPECT_EQ(boxes.shown.size(), 1u);
     SerialClose();
+}
+
+// Opening keeps the driver's flow control and line format until the one configuration
+// of the open; each SerialConfigure is one change of the line, all four settings at once;
+// closing puts the driver's own settings back.
+TEST_F(SerialPty, TheLineChangesOncePerConfigurationAndFlowControlStays) {
+    termios found{};
+    ASSERT_EQ(tcgetattr(pty.masterFd(), &found), 0);
+    cfsetispeed(&found, B9600);
+    cfsetospeed(&found, B9600);
+    found.c_cflag = (found.c_cflag & ~kFormatBits) | CS8 | CSTOPB | PARENB | PARODD;
+    found.c_cflag |= CRTSCTS;
+    found.c_iflag |= IXON | IXOFF;
+    ASSERT_EQ(tcsetattr(pty.masterFd(), TCSANOW, &found), 0);
+    ASSERT_EQ(tcgetattr(pty.masterFd(), &found), 0); // as the pty took it
+    const tcflag_t flow = flowBits(found);
+    const tcflag_t foundFormat = found.c_cflag & kFormatBits;
+
+    g_changes.clear();
+    g_recording = true;
+    ASSERT_TRUE(SerialOpen(1));
+    g_recording = false;
+    // The open's own change (raw bytes) keeps the found format; then 115200 8N1.
+    ASSERT_EQ(g_changes.size(), 2u);
+    EXPECT_EQ(g_changes[0].speed, static_cast<speed_t>(B9600));
+    EXPECT_EQ(g_changes[0].format, foundFormat);
+    EXPECT_EQ(g_changes[1].speed, static_cast<speed_t>(B115200));
+    EXPECT_EQ(g_changes[1].format, static_cast<tcflag_t>(CS8));
+    for (const auto& c : g_changes) EXPECT_EQ(c.flow, flow);
+
+    g_changes.clear();
+    g_recording = true;
+    ASSERT_TRUE(SerialConfigure({2400, 7, platform::ParitySpace, platform::TwoStopBits}));
+    g_recording = false;
+    ASSERT_EQ(g_changes.size(), 1u);
+    EXPECT_EQ(g_changes[0].speed, static_cast<speed_t>(B2400));
+    EXPECT_EQ(g_changes[0].format, static_cast<tcflag_t>(CS7 | CSTOPB | PARENB | CMSPAR));
+    EXPECT_EQ(g_changes[0].flow, flow);
+    termios now{};
+    ASSERT_EQ(tcgetattr(pty.masterFd(), &now), 0);
+    EXPECT_EQ(flowBits(now), flow);
+
+    EXPECT_TRUE(SerialClose());
+    ASSERT_EQ(tcgetattr(pty.masterFd(), &now), 0);
+    EXPECT_EQ(cfgetospeed(&now), static_cast<speed_t>(B9600));
+    EXPECT_EQ(flowBits(now), flow);
+}
+
+// A stalled line holds a write no longer than the write time-out, 1000 ms + 1 ms per
+// byte: output stopped before the bytes enter the driver (flow control held), and a
+// driver whose output queue never empties (a USB adapter that stopped taking data).
+TEST_F(SerialPty, AStalledLineHoldsAWriteNoLongerThanItsTimeOut) {
+    openCom1();
+    const int fd = test::fdOpenOn(pty.slavePath());
+    ASSERT_GE(fd, 0);
+    const std::string text(500, 'x');
+
+    ASSERT_EQ(tcflow(fd, TCOOFF), 0);
+    auto t = steady_clock::now();
+    EXPECT_FALSE(SerialWrite(text));
+    auto took = msSince(t);
+    EXPECT_GE(took, 1450);
+    EXPECT_LT(took, 1900);
+    ASSERT_EQ(tcflow(fd, TCOON), 0);
+
+    platform::setOutputQueueProbe([](int) { return 100; });
+    t = steady_clock::now();
+    EXPECT_FALSE(SerialWrite(text));
+    took = msSince(t);
+    platform::setOutputQueueProbe({});
+    EXPECT_GE(took, 1450);
+    EXPECT_LT(took, 1900);
+    EXPECT_EQ(pty.readMaster(200), text) << "what the driver took still goes out";
+
+    // The line moves again: a write is whole and quick, whatever failed before it.
+    t = steady_clock::now();
+    EXPECT_TRUE(SerialWrite("at\r"));
+    EXPECT_LT(msSince(t), 300);
+    EXPECT_EQ(pty.readMaster(200), "at\r");
+}
+
+// The kernel's console is never opened, whether the console list names it by its device
+// numbers or only by its name; another console does not stand in the way.
+TEST_F(SerialPty, TheSystemConsoleIsNeverOpened) {
+    struct stat st {};
+    ASSERT_EQ(::stat(qPrintable(pty.slavePath()), &st), 0);
+    const std::string numbers = std::to_string(major(st.st_rdev)) + ":" + std::to_string(minor(st.st_rdev));
+    const std::string name = pty.slavePath().mid(5).toStdString(); // without "/dev/"
+    const QString consoles = test::scratchRoot() + "/consoles";
+    struct Case {
+        std::string line;
+        bool opens;
+    };
+    for (const Case& c : {Case{name + "                -W- (EC  p a)    " + numbers, false},
+                          Case{name, false},
+                          Case{"ttyS0                -W- (EC  p a)    4:64", true}}) {
+        SCOPED_TRACE(c.line);
+        QFile f(consoles);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray::fromStdString(c.line + "\n"));
+        f.close();
+        platform::setConsolesFile(consoles.toStdString());
+        EXPECT_EQ(SerialOpen(1), c.opens);
+        platform::setConsolesFile({});
+        if (c.opens) {
+            EXPECT_EQ(pty.readMaster(100), "at\r");
+            SerialClose();
+        } else {
+            EXPECT_EQ(SerialOpenFailure().kind, platform::OpenError::Console);
+            EXPECT_EQ(pty.readMaster(100), "") << "nothing was sent to the console";
+            EXPECT_EQ(test::fdOpenOn(pty.slavePath()), -1) << "never opened";
+        }
+    }
+}
+
+// Why a port did not open.
+TEST_F(SerialPty, AFailedOpenSaysWhy) {
+    const QString plain = test::scratchRoot() + "/plain-file";
+    QFile f(plain);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    test::pointPortAt(3, plain);
+    openCom1();
+    struct Case {
+        int port;
+        platform::OpenError kind;
+    };
+    for (const Case& c : {Case{2, platform::OpenError::DanglingLink},
+                          Case{3, platform::OpenError::NoDevice},
+                          Case{1, platform::OpenError::InUse}}) {
+        SCOPED_TRACE(c.port);
+        platform::OpenFailure why;
+        EXPECT_EQ(platform::openSerialDevice(c.port, &why), nullptr);
+        EXPECT_EQ(why.kind, c.kind);
+    }
+    test::makePortDangling(3);
 }

@@ -11,7 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace omniset;
 using platform::iniReadInt;
@@ -129,4 +133,84 @@ TEST(SettingsFile, AWriteThatCannotCompleteLeavesTheOldFile) {
     EXPECT_FALSE(wrote);
     EXPECT_EQ(readText(path), old);
     EXPECT_EQ(QDir(test::scratchRoot() + "/ini").entryList({"full.INI.*"}).size(), 0);
+}
+
+// A file that exists but cannot be read is never replaced: a write would lose what it
+// holds. Root reads every file, so these are the ways it fails even for root.
+TEST(SettingsFile, AFileThatCannotBeReadIsNeverReplaced) {
+    struct Case {
+        const char* name;
+        std::function<void(const QString&)> make;
+    };
+    const std::vector<Case> cases{
+        {"a loop of links",
+         [](const QString& p) {
+             ASSERT_TRUE(QFile::link(p + ".b", p));
+             ASSERT_TRUE(QFile::link(p, p + ".b"));
+         }},
+        {"a named pipe", [](const QString& p) { ASSERT_EQ(::mkfifo(qPrintable(p), 0644), 0); }},
+        {"a link to a device", [](const QString& p) { ASSERT_TRUE(QFile::link("/dev/null", p)); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = scratchFile(c.name);
+        c.make(path);
+        struct stat before {};
+        ASSERT_EQ(::lstat(qPrintable(path), &before), 0);
+        EXPECT_FALSE(iniWriteInt(path, "s", "k", 1));
+        EXPECT_EQ(iniReadInt(path, "s", "k", 7), 7);
+        struct stat after {};
+        ASSERT_EQ(::lstat(qPrintable(path), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino) << "replaced";
+        EXPECT_EQ(after.st_mode, before.st_mode);
+    }
+    if (::geteuid() != 0) { // a file without read permission (root would read it)
+        const QString path = scratchFile("unreadable.INI");
+        writeText(path, "[s]\nk=1\n");
+        ::chmod(qPrintable(path), 0200);
+        EXPECT_FALSE(iniWriteInt(path, "s", "k", 2));
+        ::chmod(qPrintable(path), 0600);
+        EXPECT_EQ(readText(path), "[s]\nk=1\n");
+    }
+}
+
+// A new file gets the mode the umask gives; an existing one keeps its own.
+TEST(SettingsFile, ModesFollowTheUmaskOrTheOldFile) {
+    const mode_t saved = ::umask(027);
+    const QString fresh = scratchFile("fresh.INI");
+    EXPECT_TRUE(iniWriteInt(fresh, "s", "k", 1));
+    struct stat st {};
+    ASSERT_EQ(::stat(qPrintable(fresh), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    ::umask(saved);
+
+    const QString kept = scratchFile("kept.INI");
+    writeText(kept, "[s]\nk=1\n");
+    ASSERT_EQ(::chmod(qPrintable(kept), 0604), 0);
+    EXPECT_TRUE(iniWriteInt(kept, "s", "k", 2));
+    ASSERT_EQ(::stat(qPrintable(kept), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    EXPECT_EQ(iniReadInt(kept, "s", "k", 0), 2);
+}
+
+// A settings file that is a symbolic link (to a file kept elsewhere) stays a link; the
+// write reaches its target, also through a chain of links and to a target not made yet.
+TEST(SettingsFile, ALinkIsWrittenThroughToItsTarget) {
+    const QString target = scratchFile("elsewhere.INI");
+    writeText(target, "; mine\n[s]\nk=1\n");
+    const QString middle = scratchFile("middle.INI");
+    const QString link = scratchFile("linked.INI");
+    ASSERT_TRUE(QFile::link(target, middle));
+    ASSERT_TRUE(QFile::link(middle, link));
+    EXPECT_TRUE(iniWriteInt(link, "s", "k", 5));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(QFileInfo(middle).isSymLink());
+    EXPECT_EQ(readText(target), "; mine\n[s]\nk=5\n");
+
+    const QString later = scratchFile("not-yet.INI");
+    const QString dangling = scratchFile("dangling.INI");
+    ASSERT_TRUE(QFile::link(later, dangling));
+    EXPECT_TRUE(iniWriteInt(dangling, "s", "k", 3));
+    EXPECT_TRUE(QFileInfo(dangling).isSymLink());
+    EXPECT_EQ(readText(later), "[s]\nk=3\n");
 }

@@ -73,7 +73,7 @@ while read -r name; do
     [ "$(dpkg-query -W -f='${db:Status-Status}' "$name" 2>/dev/null)" = installed ] ||
         fail "dependency $name is not an installed Debian package"
 done < <(tr ',|' '\n\n' <<<"$depends" | sed 's/(.*)//; s/:.*//; s/[[:space:]]//g')
-for name in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libc6 libstdc++6; do
+for name in libqt6core6 libqt6gui6 libqt6widgets6 libc6 libstdc++6; do
     printf '%s\n' "${deps[@]}" | grep -qx "$name" || fail "Depends lacks $name"
 done
 

@@ -1,5 +1,7 @@
 #include "pty_pair.h"
 
+#include <QDir>
+
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
@@ -42,6 +44,16 @@ std::string PtyPair::readMaster(int ms) {
         out.append(buf, static_cast<std::size_t>(n));
     }
     return out;
+}
+
+int fdOpenOn(const QString& path) {
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString& name : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        char target[4096];
+        const auto n = ::readlink(qPrintable(fds.filePath(name)), target, sizeof target - 1);
+        if (n > 0 && QString::fromLocal8Bit(target, static_cast<int>(n)) == path) return name.toInt();
+    }
+    return -1;
 }
 
 } // namespace omniset::test

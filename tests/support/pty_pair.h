@@ -3,6 +3,8 @@
 //   PtyPair()            opens a master and names its slave (slavePath())
 //   writeMaster(bytes)   the far end sends bytes to the program
 //   readMaster(ms)       what the program sent, collected for up to ms milliseconds
+//   fdOpenOn(path)       a file descriptor this process holds on path (the program's own
+//                        port, say, to stop its output with tcflow); -1 when there is none
 #pragma once
 
 #include <QString>
@@ -28,5 +30,7 @@ class PtyPair {
     int master_ = -1;
     QString slave_;
 };
+
+int fdOpenOn(const QString& path);
 
 } // namespace omniset::test

@@ -129,7 +129,7 @@ class FakeDevice final : public platform::SerialDevice {
         return true;
     }
     bool write(const char* data, int count) override {
-        if (a_->failWrites || count <= 0) return false;
+        if (a_->failWrites || a_->gone || count <= 0) return false;
         std::string_view chunk(data, static_cast<std::size_t>(count));
         a_->writes.emplace_back(chunk);
         a_->writeTimes.push_back(platform::tickCount());
@@ -146,6 +146,7 @@ class FakeDevice final : public platform::SerialDevice {
         while (!a_->incoming.empty() && a_->incoming.front().first <= now)
             a_->incoming.pop_front();
     }
+    bool lost() const override { return a_->gone; }
     bool close() override {
         bool was = a_->open;
         a_->open = false;
@@ -158,7 +159,7 @@ class FakeDevice final : public platform::SerialDevice {
 
 // The time-outs of a real port, on the program's clock.
 int FakeDevice::read(char* buffer, int limit) {
-    if (a_->failReads) return -1;
+    if (a_->failReads || a_->gone) return -1;
     const auto start = platform::tickCount();
     const auto totalDeadline = start + platform::kReadTotalConstantMs + limit;
     auto deadline = totalDeadline;
@@ -187,10 +188,19 @@ int FakeDevice::read(char* buffer, int limit) {
 
 FakePorts::FakePorts() {
     g_ports = this;
-    platform::setSerialOpener([this](int port) -> std::unique_ptr<platform::SerialDevice> {
+    platform::setSerialOpener([this](int port, platform::OpenFailure* why)
+                                  -> std::unique_ptr<platform::SerialDevice> {
         openAttempts.push_back(port);
         auto it = adapters.find(port);
-        if (it == adapters.end() || it->second->open) return nullptr;
+        if (it == adapters.end() || it->second->open || it->second->gone) {
+            auto e = openErrors.find(port);
+            const bool inUse = it != adapters.end() && it->second->open;
+            why->kind = e != openErrors.end() ? e->second
+                        : inUse               ? platform::OpenError::InUse
+                                              : platform::OpenError::NoDevice;
+            why->device = "/dev/fake" + std::to_string(port);
+            return nullptr;
+        }
         return std::make_unique<FakeDevice>(it->second);
     });
 }

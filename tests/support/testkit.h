@@ -91,6 +91,8 @@ struct FakeAdapter {
     std::function<bool(const platform::LineSettings&)> refuseIf; // ... for these settings
     bool failWrites = false;
     bool failReads = false;
+    bool gone = false; // the port went away (unplugged): lost, every call fails; a new
+                       // open works again once this is cleared
 
     // Bytes on their way to the program, with their arrival times.
     std::deque<std::pair<std::uint64_t, char>> incoming;
@@ -105,6 +107,8 @@ class FakePorts {
     FakeAdapter& on(int port); // creates the adapter of COMn
     std::map<int, std::shared_ptr<FakeAdapter>> adapters;
     std::vector<int> openAttempts;
+    // Why COMn does not open when it has no adapter (or its adapter is open or gone).
+    std::map<int, platform::OpenError> openErrors;
 };
 
 } // namespace omniset::test
