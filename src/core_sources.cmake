@@ -4,6 +4,7 @@ target_sources(omniset_core PRIVATE
     app/messages.cpp
     app/settings_store.cpp
     link/detection.cpp
+    link/general_exchanges.cpp
     link/identification.cpp
     link/profile_codec.cpp
     link/profile_transfer.cpp
