@@ -346,7 +346,8 @@ Check combinations(Windows& w, const std::set<std::string>& named) {
                                               mode + text("", " mode"));
         if (sync) {
             p.m_nSynProtoItem = code;
-            if (code == kAllTransparent) p.m_nSynBaud = kBaud64kItem; // 64K only
+            // All transparent runs at 64K only: the page sets it (a rate given is checked below).
+            if (code == kAllTransparent && !named.count("data.sync.baud")) p.m_nSynBaud = kBaud64kItem;
         } else {
             p.m_nASynProtoItem = code - 1;
         }
