@@ -64,21 +64,57 @@ int runSet(const CommandLine& cl) {
         }
         assignments.push_back(std::move(*a));
     }
-    Session s;
-    if (int rc = s.connect(cl.adapter)) return rc;
-    const auto record = s.read(profile);
-    if (!record) {
-        if (interrupted()) return kExitInterrupted;
-        say(tr("读取配置失败: ", "Reading the profile failed: ") + profileName(profile));
-        return kExitFailed;
-    }
-    const EditOutcome edit = applyAssignments(*record, assignments);
-    if (!edit.record) {
-        say(QStringLiteral("set: ") + edit.refusal);
-        say(tr("未写入任何内容。", "Nothing was written."));
+    // The quick-dial numbers are not in the record: they have their own exchanges.
+    std::vector<FieldAssignment> quick;
+    std::erase_if(assignments, [&](const FieldAssignment& a) {
+        if (!quickDialSlot(a.name)) return false;
+        quick.push_back(a);
+        return true;
+    });
+    for (const FieldAssignment& a : quick)
+        if (auto why = quickDialRefusal(a)) {
+            say(QStringLiteral("set: ") + *why);
+            say(tr("未写入任何内容。", "Nothing was written."));
+            return kExitUsage;
+        }
+    if (!quick.empty() && profile != kCurrentProfile) {
+        say(tr("set: 缩位拨号号码不属于存储的配置", "set: the quick-dial numbers belong to no stored profile"));
         return kExitUsage;
     }
-    const QStringList changes = recordDifferences(*record, *edit.record);
+
+    Session s;
+    if (int rc = s.connect(cl.adapter)) return rc;
+    std::optional<ProfileRecord> before, after;
+    if (!assignments.empty()) {
+        before = s.read(profile);
+        if (!before) {
+            if (interrupted()) return kExitInterrupted;
+            say(tr("读取配置失败: ", "Reading the profile failed: ") + profileName(profile));
+            return kExitFailed;
+        }
+        const EditOutcome edit = applyAssignments(*before, assignments);
+        if (!edit.record) {
+            say(QStringLiteral("set: ") + edit.refusal);
+            say(tr("未写入任何内容。", "Nothing was written."));
+            return kExitUsage;
+        }
+        after = edit.record;
+    }
+    QuickDialNumbers numbersBefore{}, numbers{};
+    if (!quick.empty()) {
+        numbersBefore = numbers = s.readQuickDial();
+        for (const FieldAssignment& a : quick)
+            numbers[static_cast<std::size_t>(quickDialSlot(a.name) - 1)] = a.value;
+    }
+    if (interrupted()) return kExitInterrupted;
+
+    QStringList changes = before ? recordDifferences(*before, *after) : QStringList();
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        if (numbers[i] != numbersBefore[i])
+            changes << QStringLiteral("quick_dial.%1: %2 -> %3")
+                           .arg(i + 1)
+                           .arg(QString::fromStdString(numbersBefore[i]),
+                                QString::fromStdString(numbers[i]));
     out(profileName(profile) + QLatin1Char(':'));
     if (changes.isEmpty()) {
         out(tr("  没有改变。", "  no change."));
@@ -90,9 +126,19 @@ int runSet(const CommandLine& cl) {
         out(tr("(试运行: 未写入)", "(dry run: nothing written)"));
         return kExitOk;
     }
-    if (interrupted()) return kExitInterrupted;
-    if (!s.write(profile, *edit.record)) return interrupted() ? kExitInterrupted : kExitFailed;
-    out(profileName(profile) + tr(": 已写入并核对", ": written and verified"));
+    if (before && !(*before == *after)) {
+        if (!s.write(profile, *after)) return interrupted() ? kExitInterrupted : kExitFailed;
+        out(profileName(profile) + tr(": 已写入并核对", ": written and verified"));
+    }
+    if (numbers != numbersBefore) {
+        if (interrupted()) return kExitInterrupted;
+        s.storeQuickDial(numbers);
+        if (s.readQuickDial() != numbers) {
+            say(tr("缩位拨号: 读回的号码不同", "Quick dial: the numbers read back differ"));
+            return interrupted() ? kExitInterrupted : kExitFailed;
+        }
+        out(tr("缩位拨号: 已存储并核对", "Quick dial: stored and verified"));
+    }
     return kExitOk;
 }
 

@@ -401,6 +401,21 @@ QString refusal(const std::string& name, const std::string& value, const QString
 
 } // namespace
 
+int quickDialSlot(const std::string& name) {
+    for (int n = 1; n <= kx220::kQuickDialSlots; ++n)
+        if (name == "quick_dial." + std::to_string(n)) return n;
+    return 0;
+}
+
+std::optional<QString> quickDialRefusal(const FieldAssignment& a) {
+    // The adapter keeps only digits: anything else would be dropped from the store command.
+    if (!allDigits(a.value))
+        return refusal(a.name, a.value, text("缩位拨号号码应为数字", "digits only"));
+    if (static_cast<int>(a.value.size()) > dataadv::kQuickDialChars)
+        return refusal(a.name, a.value, tooLongText(dataadv::kQuickDialChars));
+    return std::nullopt;
+}
+
 std::optional<FieldAssignment> parseAssignment(const std::string& text) {
     const auto eq = text.find('=');
     if (eq == std::string::npos || eq == 0) return std::nullopt;

@@ -14,6 +14,10 @@
 //                                 DTR) are taken from the packed record: every other byte
 //                                 keeps its value. A value the page would refuse, or would
 //                                 silently leave as it was, is refused.
+//   quickDialSlot(name)           1..4 for "quick_dial.1".."quick_dial.4" (the numbers of
+//                                 the data port advanced dialog, kept apart from the record)
+//   quickDialRefusal(assignment)  why a quick-dial number is refused (digits only, at most
+//                                 the dialog's 26); nothing when it is taken
 #pragma once
 
 #include "link/profile_layout.h"
@@ -39,5 +43,7 @@ struct EditOutcome {
 std::optional<FieldAssignment> parseAssignment(const std::string& text);
 EditOutcome applyAssignments(const ProfileRecord& record,
                              const std::vector<FieldAssignment>& assignments);
+int quickDialSlot(const std::string& name);
+std::optional<QString> quickDialRefusal(const FieldAssignment& assignment);
 
 } // namespace omniset::cli

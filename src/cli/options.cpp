@@ -80,10 +80,11 @@ const std::map<QString, CommandInfo>& commands() {
           "Usage: omniset-cli [OPTIONS] set NAME=VALUE... [--profile P] [--dry-run]\n\n"
           "Changes fields of the current configuration (or of profile P, 0..4) with the\n"
           "rules and checks of the page or dialog that owns each field. NAME is a field name\n"
-          "of show; VALUE is written as show prints it (56, disabled, auto, even, true,\n"
-          "5550101); a threshold given a number is enabled with it. Prints the fields that\n"
-          "change (old -> new), writes the record, reads it back and compares. Any invalid\n"
-          "value writes nothing (exit status 2); all other bytes keep their values.\n\n"
+          "of show (quick_dial.1..4 included, current configuration only); VALUE is written\n"
+          "as show prints it (56, disabled, auto, even, true, 5550101); a threshold given a\n"
+          "number is enabled with it. Prints the fields that change (old -> new), writes the\n"
+          "record, reads it back and compares. Any invalid value writes nothing (exit status\n"
+          "2); all other bytes keep their values.\n\n"
           "  --profile P   current (default) or 0..4\n"
           "  --dry-run     print what would change and write nothing\n"}},
     };

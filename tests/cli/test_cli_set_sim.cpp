@@ -146,12 +146,13 @@ TEST_F(CliSetSim, SetChangesOneFieldOfEachWindowAndNoOtherByte) {
     const auto before = savedStore(store, kLongProfileLength);
     test::SimProcess sim(simArgs(store));
     const CliRun r = runCli({"-q", "set", "data.bod.upper_threshold=48", "data.async.parity=even",
-                             "tel2.clir=true", "tel.coding_law=mu_law"});
+                             "tel2.clir=true", "tel.coding_law=mu_law", "quick_dial.2=5550123"});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("data.bod.upper_threshold: disabled -> 48 kbit/s")))
         << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("data.async.parity: none -> even")));
     EXPECT_TRUE(r.out.contains(QStringLiteral("written and verified")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Quick dial: stored and verified")));
     sim.stop();
     const auto after = loaded(store, kLongProfileLength);
     const auto& was = before.record(kx220sim::kCurrentProfile);
@@ -165,6 +166,8 @@ TEST_F(CliSetSim, SetChangesOneFieldOfEachWindowAndNoOtherByte) {
     EXPECT_EQ(now[field::CodingLaw], 1);
     for (int p = 0; p < kx220sim::kCurrentProfile; ++p)
         EXPECT_EQ(after.record(p), before.record(p)) << "profile " << p;
+    EXPECT_EQ(after.quickDial(1), "5550123");
+    EXPECT_EQ(after.quickDial(0), before.quickDial(0));
 }
 
 TEST_F(CliSetSim, AStoredProfileIsChangedAlone) {
@@ -199,6 +202,7 @@ TEST_F(CliSetSim, InvalidValuesAndDryRunWriteNothing) {
         {{"set", "data.async.parity=odd", "tel1.msn=55x"}, 2, "MSN should be numerical"},
         {{"set", "tel2.uus=abcdefghijklmnopq"}, 2, "no more than 16 characters"},
         {{"set", "data.sync.baud=9600"}, 2, "synchronous mode only"},
+        {{"set", "quick_dial.1=12a"}, 2, "digits only"},
         {{"set", "data.bod.upper_threshold=48", "--dry-run"}, 0, "dry run: nothing written"},
         {{"set", "tel1.msn=5551234", "--profile", "quick_dial"}, 2, "current or 0..4"},
         {{"set", "data.uus=über", "--profile", "1"}, 0, "written and verified"},
