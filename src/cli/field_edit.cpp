@@ -306,21 +306,29 @@ const std::map<std::string_view, Setter>& setters() {
     return table;
 }
 
-// Bytes a change may write besides its own span: those the page ties to it.
-std::vector<std::pair<int, int>> tiedSpans(std::string_view name) {
-    const int number = findRecordField("data.dial_number")->width;
-    if (name == "data.serial_mode")
-        return {{field::FlowControl, 1}, {field::Protocol, 1}, {field::SyncBaud, 1}};
-    if (name == "data.protocol") return {{field::SyncBaud, 1}}; // all transparent: 64K
-    if (name == "data.dial_mode" || name == "data.dial_number")
-        return {{field::DialMode, 1}, {field::CheckDtr, 1}, {field::AutoDialNumber, number}};
-    return {};
-}
-
 bool any(const std::set<std::string>& named, std::initializer_list<const char*> names) {
     for (const char* n : names)
         if (named.count(n)) return true;
     return false;
+}
+
+// Bytes a change may write besides its own span: those the page ties to it, with the
+// values the change leaves on the page.
+std::vector<std::pair<int, int>> tiedSpans(const Windows& w, const std::set<std::string>& named) {
+    using namespace dataport;
+    std::vector<std::pair<int, int>> spans;
+    if (named.count("data.serial_mode")) // the new mode's lists are written with it
+        spans.insert(spans.end(), {{field::FlowControl, 1}, {field::Protocol, 1}, {field::SyncBaud, 1}});
+    if (named.count("data.protocol") && w.port.m_nSerialMode == kSync &&
+        w.port.m_nSynProtoItem == kAllTransparent)
+        spans.push_back({field::SyncBaud, 1}); // all transparent runs at 64K
+    if (any(named, {"data.dial_mode", "data.dial_number"})) {
+        spans.push_back({field::DialMode, 1});
+        if (w.port.m_nDialMode == kDialAuto) // automatic dialling ticks Check DTR
+            spans.insert(spans.end(), {{field::CheckDtr, 1},
+                                       {field::AutoDialNumber, findRecordField("data.dial_number")->width}});
+    }
+    return spans;
 }
 
 // The combinations the pages allow: a control that is disabled cannot be changed, and a
@@ -451,9 +459,9 @@ EditOutcome applyAssignments(const ProfileRecord& record,
             return {std::nullopt, refusal(a.name, a.value, *why)};
         named.insert(a.name);
         spans.emplace_back(f->offset, f->width);
-        for (const auto& s : tiedSpans(f->name)) spans.push_back(s);
     }
     if (Check why = combinations(w, named)) return {std::nullopt, *why};
+    for (const auto& span : tiedSpans(w, named)) spans.push_back(span);
 
     // Everything the windows would write, then only the named fields' bytes taken from it.
     ProfileRecord packed = record;

@@ -106,6 +106,17 @@ TEST(FieldEdit, AByteOutsideItsCodesIsKeptUnlessNamed) {
     ASSERT_TRUE(named.record) << named.refusal.toStdString();
     EXPECT_EQ(named.record->byte(field::AnswerMode), 0);
     EXPECT_EQ(named.record->byte(field::V120Window), 7);
+    // Bytes the page ties to a change are written only when the change ties them.
+    odd.setByte(field::CheckDtr, 2);
+    odd.setByte(field::SerialMode, 1);
+    odd.setByte(field::Protocol, 0);
+    odd.setByte(field::SyncBaud, 3);
+    const auto tied = apply(odd, "data.dial_mode=manual data.protocol=char_transparent");
+    ASSERT_TRUE(tied.record) << tied.refusal.toStdString();
+    EXPECT_EQ(tied.record->byte(field::DialMode), 0);
+    EXPECT_EQ(tied.record->byte(field::CheckDtr), 2);
+    EXPECT_EQ(tied.record->byte(field::Protocol), 1);
+    EXPECT_EQ(tied.record->byte(field::SyncBaud), 3);
 }
 
 TEST(FieldEdit, EveryKindOfInvalidValueIsRefused) {
