@@ -4,6 +4,7 @@ target_sources(omniset_core PRIVATE
     app/messages.cpp
     app/settings_store.cpp
     link/detection.cpp
+    link/general_exchanges.cpp
     link/identification.cpp
     link/exchange_entry.cpp
     link/profile_codec.cpp

@@ -3,6 +3,7 @@
 //   runInfo / runShow / runBackup        read from the adapter (commands_read.cpp)
 //   runRestore / runDiff                 backup files against the adapter (commands_files.cpp)
 //   runPorts / runLink / runUnlink       COM1..COM4 and the system's devices (commands_ports.cpp)
+//   runSet / runClock / runFactoryReset  change the adapter's settings (commands_set.cpp)
 //   recordDifferences(a, b)              "name: old -> new" in words for each field that
 //                                        differs, and a line for other bytes that differ
 #pragma once
@@ -22,6 +23,9 @@ int runDiff(const CommandLine& cl);
 int runPorts(const CommandLine& cl);
 int runLink(const CommandLine& cl);
 int runUnlink(const CommandLine& cl);
+int runSet(const CommandLine& cl);
+int runClock(const CommandLine& cl);
+int runFactoryReset(const CommandLine& cl);
 
 QStringList recordDifferences(const ProfileRecord& a, const ProfileRecord& b);
 

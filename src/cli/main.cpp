@@ -21,6 +21,8 @@ const std::map<QString, Command> kCommands{
     {QStringLiteral("backup"), runBackup}, {QStringLiteral("restore"), runRestore},
     {QStringLiteral("diff"), runDiff},     {QStringLiteral("ports"), runPorts},
     {QStringLiteral("link"), runLink},     {QStringLiteral("unlink"), runUnlink},
+    {QStringLiteral("set"), runSet},       {QStringLiteral("clock"), runClock},
+    {QStringLiteral("factory-reset"), runFactoryReset},
 };
 
 } // namespace

@@ -64,6 +64,29 @@ const std::map<QString, CommandInfo>& commands() {
          {1, 1,
           "Usage: omniset-cli unlink N\n\n"
           "Removes the link of COMn (1..4); exit status 2 when there is none.\n"}},
+        {QStringLiteral("clock"),
+         {0, 0,
+          "Usage: omniset-cli [OPTIONS] clock\n\n"
+          "Sets the adapter's date and time from this computer's, as the General page does,\n"
+          "and prints what was set (or the adapter's refusal: exit status 4).\n"}},
+        {QStringLiteral("factory-reset"),
+         {0, 0,
+          "Usage: omniset-cli [OPTIONS] factory-reset [--yes]\n\n"
+          "Restores the adapter's factory settings, as the General page does, after asking\n"
+          "on the terminal. Without a terminal it refuses unless --yes is given.\n\n"
+          "  -y, --yes   do not ask\n"}},
+        {QStringLiteral("set"),
+         {1, 1000,
+          "Usage: omniset-cli [OPTIONS] set NAME=VALUE... [--profile P] [--dry-run]\n\n"
+          "Changes fields of the current configuration (or of profile P, 0..4) with the\n"
+          "rules and checks of the page or dialog that owns each field. NAME is a field name\n"
+          "of show (quick_dial.1..4 included, current configuration only); VALUE is written\n"
+          "as show prints it (56, disabled, auto, even, true, 5550101); a threshold given a\n"
+          "number is enabled with it. Prints the fields that change (old -> new), writes the\n"
+          "record, reads it back and compares. Any invalid value writes nothing (exit status\n"
+          "2); all other bytes keep their values.\n\n"
+          "  --profile P   current (default) or 0..4\n"
+          "  --dry-run     print what would change and write nothing\n"}},
     };
     return table;
 }
@@ -144,6 +167,8 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
                 return fail(QStringLiteral("--line: not RATE,BITS,PARITY,STOP: %1").arg(lineText));
         } else if (a == QLatin1String("--json")) {
             cl.json = true;
+        } else if (a == QLatin1String("-y") || a == QLatin1String("--yes")) {
+            cl.yes = true;
         } else if (a == QLatin1String("--dry-run")) {
             cl.dryRun = true;
         } else if (a == QLatin1String("--profile")) {
@@ -176,8 +201,11 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
         return fail(QStringLiteral("--port and --device exclude each other"));
     if (cl.json && cl.command != QLatin1String("show"))
         return fail(QStringLiteral("--json belongs to show"));
-    if ((cl.dryRun || !cl.profiles.isEmpty()) && cl.command != QLatin1String("restore"))
-        return fail(QStringLiteral("--profile and --dry-run belong to restore"));
+    if ((cl.dryRun || !cl.profiles.isEmpty()) && cl.command != QLatin1String("restore") &&
+        cl.command != QLatin1String("set"))
+        return fail(QStringLiteral("--profile and --dry-run belong to restore and set"));
+    if (cl.yes && cl.command != QLatin1String("factory-reset"))
+        return fail(QStringLiteral("--yes belongs to factory-reset"));
     return cl;
 }
 
@@ -195,7 +223,11 @@ QString programHelp() {
         "  diff FILE FILE            two backup files\n"
         "  ports                     COM1..COM4 and the system's serial devices\n"
         "  link N DEVICE             point COMn at DEVICE\n"
-        "  unlink N                  remove the link of COMn\n\n"
+        "  unlink N                  remove the link of COMn\n"
+        "  set NAME=VALUE... [--profile P] [--dry-run]\n"
+        "                            change fields with the pages' rules\n"
+        "  clock                     set the adapter's date and time from this computer's\n"
+        "  factory-reset [--yes]     restore the factory settings (asks first)\n\n"
         "Options:\n"
         "  --port N                  search only COMn (1..4)\n"
         "  --device PATH             open PATH directly, trying the search's line settings\n"

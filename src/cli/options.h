@@ -29,9 +29,10 @@ struct CommandLine {
     bool help = false;
     QString command;
     QStringList args;     // positional arguments of the command
-    QStringList profiles; // restore --profile P (repeatable)
+    QStringList profiles; // restore --profile P (repeatable), set --profile P
     bool json = false;    // show --json
-    bool dryRun = false;  // restore --dry-run
+    bool dryRun = false;  // restore --dry-run, set --dry-run
+    bool yes = false;     // factory-reset --yes
 };
 
 std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* error);

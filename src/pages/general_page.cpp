@@ -6,10 +6,9 @@
 #include "app/language.h"
 #include "app/messages.h"
 #include "download/download.h"
-#include "link/adapter_commands.h"
+#include "link/general_exchanges.h"
 #include "link/identification.h"
 #include "link/exchange_entry.h"
-#include "link/serial_channel.h"
 #include "platform/clock.h"
 #include "platform/cursor.h"
 #include "platform/process.h"
@@ -25,6 +24,8 @@
 
 namespace omniset {
 
+using namespace general;
+
 namespace {
 
 // Controls of template 152.
@@ -34,9 +35,6 @@ constexpr int kModelId = 1218;
 constexpr int kDownloadId = 1205;
 constexpr int kClockId = 1206;
 constexpr int kResetId = 1222;
-
-// The reply to the factory reset is read up to this many bytes.
-constexpr int kResetReplyLimit = 50;
 
 // Both ways out of this page end the process with this code.
 constexpr int kExitCode = 0;
@@ -63,32 +61,6 @@ constexpr res::TextPair kConfirmDownload{
     "software!\n\n- Choose \"OK\" to run into downloading.\n- Choose \"Cancel\" to exit "
     "downloading. "};
 
-constexpr res::TextPair kDateNotAccepted{"收到的日期数据错误！", "The date data receiving error！"};
-
-constexpr res::TextPair kTimeNotAccepted{"收到的时间数据错误！", "The time data receiving error！"};
-
-constexpr res::TextPair kClockSet{"设置日期和时间成功！", "Set date and time successfully！"};
-
-constexpr res::TextPair kConfirmReset{
-    "确实要将当前配置恢复为KX220的出厂设置吗？当您错误地设置了\nKX220的某些工作参数(例如:"
-    "多用户号设置不当，或在中国误将电\n话口的编解码律设置为μ律时，将无法打电话), "
-    "从而导致KX220\n不能正常工作时,建议您这么做。\n\n- "
-    "如果选择\"确定\"按钮，Omniset将会以出厂设置来配置KX220,\n- "
-    "如果选择\"取消\"按钮，Omniset将保留原来对KX220的设置。",
-    "Are you sure to restore the factory settings of KX220?\nWhen you find you have set some "
-    "parameters incorrectly and\nthen KX220 cann't work normally(For example: Incorrectly \nset "
-    "MSN, or the codec law of telephone port as μ Law in \nChina ), you can do it.\n\n- If choose "
-    "\"OK\",Omniset will reset KX220 as factory settings\n- If choose \"Cancel\", Omniset will "
-    "keep the original settings."};
-
-constexpr res::TextPair kResetDone{
-    "恢复KX220出厂设置成功，请重新启动Omniset!",
-    "Restoring KX220 factory settings is successful,\nplease restart Omniset!"};
-
-constexpr res::TextPair kResetFailed{
-    "恢复KX220出厂设置失败，请再试一次",
-    "Restoring KX220 factory settings is not successful, please retry it!"};
-
 BoxAnswer showBox(QWidget* owner, const res::TextPair& t, BoxButtons buttons = BoxButtons::Ok,
                   BoxIcon icon = BoxIcon::None, bool cancelIsDefault = false) {
     return ownedBox(owner, t.zh, t.en, buttons, icon, cancelIsDefault);
@@ -97,30 +69,6 @@ BoxAnswer showBox(QWidget* owner, const res::TextPair& t, BoxButtons buttons = B
 // An OK/Cancel question with the question icon and Cancel as the default button.
 bool confirmed(const res::TextPair& t) {
     return showBox(nullptr, t, BoxButtons::OkCancel, BoxIcon::Question, true) == BoxAnswer::Ok;
-}
-
-bool contains(std::string_view reply, std::string_view marker) {
-    return reply.find(marker) != std::string_view::npos;
-}
-
-enum class ClockOutcome { NoDatePrompt, NoTimePrompt, Rejected, Set };
-
-// The date and time exchanges, under the wait cursor.
-ClockOutcome exchangeClock() {
-    platform::WaitCursor wait;
-    if (!contains(adapterExchange(kx220::kDateQuery, kx220::kClockReplyLimit), kx220::kDatePrompt))
-        return ClockOutcome::NoDatePrompt;
-    const QDate d = platform::localNow().date();
-    const std::string dateReply =
-        adapterExchange(kx220::dateText(d.month(), d.day(), d.year()), kx220::kClockReplyLimit);
-    const bool dateAccepted = !contains(dateReply, kx220::kDateRejected);
-    if (!contains(adapterExchange(kx220::kTimeQuery, kx220::kClockReplyLimit), kx220::kTimePrompt))
-        return ClockOutcome::NoTimePrompt;
-    const QTime t = platform::localNow().time();
-    const std::string timeReply =
-        adapterExchange(kx220::timeText(t.hour(), t.minute(), t.second()), kx220::kClockReplyLimit);
-    const bool timeAccepted = !contains(timeReply, kx220::kTimeRejected);
-    return dateAccepted && timeAccepted ? ClockOutcome::Set : ClockOutcome::Rejected;
 }
 
 } // namespace
@@ -207,7 +155,8 @@ void CGeneralPage::setDeviceClock() {
     ClockOutcome outcome;
     {
         InputGuard guard(window());
-        outcome = exchangeClock();
+        platform::WaitCursor wait;
+        outcome = setAdapterClock().outcome;
     }
     switch (outcome) {
     case ClockOutcome::NoDatePrompt:
@@ -229,13 +178,13 @@ void CGeneralPage::restoreFactorySettings() {
     if (!confirmed(kConfirmReset)) return;
     BeginExchange();
     repaintSheet();
-    std::string reply;
+    bool restored;
     {
         InputGuard guard(window());
         platform::WaitCursor wait;
-        reply = adapterExchange(kx220::kFactoryReset, kResetReplyLimit);
+        restored = restoreFactory();
     }
-    if (!contains(reply, kx220::kOk)) {
+    if (!restored) {
         showBox(nullptr, kResetFailed);
         return;
     }

@@ -10,7 +10,8 @@
 //   restoreFactorySettings()    button 1222: confirm, "at&f", and end the process on success
 //
 // The identification and its reply texts (general::versionText etc.) live in
-// link/identification.h, shared with omniset-cli.
+// link/identification.h, the clock and factory-reset exchanges and their texts in
+// link/general_exchanges.h, both shared with omniset-cli.
 // Every exchange of the page is purge, write, one blocking read of a stated limit; the
 // page never dispatches events while it waits, and the sheet takes no input meanwhile.
 #pragma once
