@@ -21,6 +21,7 @@ const std::map<QString, Command> kCommands{
     {QStringLiteral("backup"), runBackup}, {QStringLiteral("restore"), runRestore},
     {QStringLiteral("diff"), runDiff},     {QStringLiteral("ports"), runPorts},
     {QStringLiteral("link"), runLink},     {QStringLiteral("unlink"), runUnlink},
+    {QStringLiteral("flash"), runFlash},
 };
 
 } // namespace

@@ -32,6 +32,7 @@ struct CommandLine {
     QStringList profiles; // restore --profile P (repeatable)
     bool json = false;    // show --json
     bool dryRun = false;  // restore --dry-run
+    bool noBackup = false; // flash --no-backup
 };
 
 std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* error);
