@@ -117,7 +117,9 @@ int runFlash(const CommandLine& cl) {
         backupPath = QFileInfo(defaultBackupPath(now)).absoluteFilePath();
         progress(tr("备份配置到 ", "Backing up the configuration to ") + backupPath);
         if (int rc = backupAdapter(s, backupPath, now, &backup)) {
-            say(tr("备份失败, 未下载。", "The backup failed; nothing was downloaded."));
+            say(rc == kExitInterrupted
+                    ? tr("未下载。", "Nothing was downloaded.")
+                    : tr("备份失败, 未下载。", "The backup failed; nothing was downloaded."));
             return rc;
         }
     }
