@@ -23,8 +23,6 @@ namespace omniset::cli {
 
 namespace {
 
-constexpr double kMsPerSecond = 1000.0;
-
 // Why FILE cannot be flashed ("" when it can): it must exist, be a readable file, not empty.
 QString fileProblem(const QString& path) {
     const QFileInfo info(path);
@@ -153,7 +151,7 @@ int runFlash(const CommandLine& cl) {
     const bool done = sender.Run() && acknowledged;
     sender.setView(nullptr);
     view.finish();
-    const double seconds = view.rate() > 0 ? size / view.rate() : 0;
+    const double seconds = view.elapsedSeconds();
     if (!done) {
         const QString where = tr("在第 %1 块 (共 %2 块)", "at block %1 of %2")
                                   .arg(view.blocksDone() + 1)
@@ -170,8 +168,8 @@ int runFlash(const CommandLine& cl) {
             where + QStringLiteral(". ") + stateAfterDialogue(BootLoaderStep::Waiting));
         return interrupted() ? kExitInterrupted : kExitFailed;
     }
-    out(tr("已发送 %1 字节, %2 秒, %3 字节/秒, 重试 %4 次",
-           "Sent %1 bytes in %2 s, %3 bytes/s, %4 resends")
+    out(tr("已发送 %1 字节, %2 秒, 稳定速率 %3 字节/秒, 重试 %4 次",
+           "Sent %1 bytes in %2 s (steady rate %3 bytes/s), %4 resends")
             .arg(size)
             .arg(seconds, 0, 'f', 1)
             .arg(view.rate(), 0, 'f', 0)

@@ -42,9 +42,12 @@ FlashProgress::FlashProgress(qint64 size, bool terminal)
 }
 
 double FlashProgress::rate() const {
-    const qint64 ms = clock_.elapsed();
-    return ms > 0 ? bytes_ * 1000.0 / static_cast<double>(ms) : 0.0;
+    // The boot loader's start and the first block's round trip are not the line's rate.
+    const qint64 ms = lastAckMs_ - firstAckMs_;
+    return ms > 0 ? static_cast<double>(bytes_ - firstBytes_) * 1000.0 / static_cast<double>(ms) : 0.0;
 }
+
+double FlashProgress::elapsedSeconds() const { return static_cast<double>(clock_.elapsed()) / 1000.0; }
 
 void FlashProgress::showCounts(int, int resends) {
     // Ctrl-C does what the progress window's Cancel does; the loop stops right after.
@@ -55,7 +58,14 @@ void FlashProgress::showCounts(int, int resends) {
     }
 }
 
-void FlashProgress::acknowledged(qint64 bytes) { bytes_ = bytes; }
+void FlashProgress::acknowledged(qint64 bytes) {
+    bytes_ = bytes;
+    lastAckMs_ = clock_.elapsed();
+    if (firstAckMs_ < 0) {
+        firstAckMs_ = lastAckMs_;
+        firstBytes_ = bytes;
+    }
+}
 
 void FlashProgress::step() {
     ++blocks_;

@@ -6,7 +6,7 @@
 //                                  read it also turns a Ctrl-C into the progress window's
 //                                  Cancel (DownloadActive cleared)
 //   finish()                       ends the redrawn line (a newline), once
-//   blocksTotal() / blocksDone() / resends()
+//   blocksTotal() / blocksDone() / resends() / rate() / elapsedSeconds()
 //   progressLine(...)              the line's text: "blocks 12/98  12.0 KB/98.0 KB
 //                                  11.2 KB/s  0:08 left  resends 0"
 #pragma once
@@ -34,7 +34,8 @@ class FlashProgress final : public TransferView {
     int blocksTotal() const { return total_; }
     int blocksDone() const { return blocks_; }
     int resends() const { return resends_; }
-    double rate() const; // bytes per second since the first frame
+    double rate() const;           // bytes per second from the first block's ACK to the latest's
+    double elapsedSeconds() const; // since the progress began (the boot loader's start included)
 
   private:
     void draw();
@@ -48,6 +49,9 @@ class FlashProgress final : public TransferView {
     int lastTenth_ = -1;
     bool drawn_ = false;
     QElapsedTimer clock_;
+    qint64 firstAckMs_ = -1;  // when the first block was acknowledged
+    qint64 lastAckMs_ = -1;   // when the latest one was
+    qint64 firstBytes_ = 0;   // the bytes it carried
 };
 
 } // namespace omniset::cli

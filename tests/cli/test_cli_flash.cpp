@@ -1,5 +1,6 @@
 // omniset-cli flash as a child process, without a display, against kx220-sim on a real pty.
 #include "cli/backup_file.h"
+#include "pty_pair.h"
 #include "sim_process.h"
 #include "test_env.h"
 #include "transfer_data.h"
@@ -153,6 +154,29 @@ TEST_F(CliFlash, FaultsEndWithTheirExitCodeAndKeepTheBackup) {
         EXPECT_TRUE(QFileInfo::exists(backup)) << c.what << ": " << r.out.toStdString();
         EXPECT_EQ(QFileInfo::exists(received), c.code == 0) << c.what;
     }
+}
+
+TEST_F(CliFlash, OnATerminalTheProgressIsOneLineRedrawn) {
+    const QString file = writeFile("terminal.dl", randomImage(20 * 1024));
+    test::SimProcess sim(simArgs(scratch("terminal-received.dl")));
+    test::PtyPair tty;
+    QProcess p;
+    p.setProcessEnvironment(cliEnvironment());
+    p.setStandardErrorFile(tty.slavePath());
+    p.start(QStringLiteral(OMNISET_CLI_PATH), {"flash", "--no-backup", file});
+    std::string err;
+    while (!p.waitForFinished(10))
+        err += tty.readMaster(200);
+    err += tty.readMaster(200);
+    EXPECT_EQ(p.exitCode(), 0) << err;
+    const std::size_t first = err.find("\rblocks 1/20  1.0 KB/20.0 KB");
+    const std::size_t last = err.find("\rblocks 20/20  20.0 KB/20.0 KB");
+    ASSERT_NE(first, std::string::npos) << err;
+    ASSERT_NE(last, std::string::npos) << err;
+    // One line: redrawn after a carriage return and cleared to its end, no line breaks
+    // until the transfer is over.
+    EXPECT_EQ(err.substr(first, last - first).find('\n'), std::string::npos);
+    EXPECT_NE(err.find("\033[K", first), std::string::npos);
 }
 
 TEST_F(CliFlash, CtrlCCancelsTheTransferAndSaysWhereTheAdapterIs) {
