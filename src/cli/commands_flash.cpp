@@ -122,8 +122,11 @@ int runFlash(const CommandLine& cl) {
         }
     }
     CXModemSender sender(nullptr);
-    if (!sender.openFile(path)) {
-        say(QStringLiteral("flash: ") + tr("无法读取: ", "Cannot read: ") + path);
+    // Opened again for the transfer: it may have changed since it was checked.
+    if (!sender.openFile(path) || sender.fileSize() == 0) {
+        const QString problem = fileProblem(path);
+        say(QStringLiteral("flash: ") +
+            (problem.isEmpty() ? tr("无法读取: ", "Cannot read: ") + path : problem));
         return kExitUsage;
     }
     const qint64 size = sender.fileSize();

@@ -1,11 +1,10 @@
 #include "download.h"
 
-#include "boot_loader.h"
-
 #include "app/app_state.h"
 #include "app/input_guard.h"
 #include "app/language.h"
 #include "app/messages.h"
+#include "boot_loader.h"
 #include "download_dlg.h"
 #include "link/serial_channel.h"
 #include "platform/cursor.h"
