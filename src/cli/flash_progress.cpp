@@ -80,14 +80,11 @@ void FlashProgress::draw() {
     const QString line = progressLine(blocks_, total_, bytes_, size_, rate(), resends_);
     std::fprintf(stderr, "\r%s\033[K", line.toLocal8Bit().constData());
     std::fflush(stderr);
-    drawn_ = true;
+    openLine(); // a message said meanwhile goes below it
 }
 
 void FlashProgress::finish() {
-    if (!drawn_) return;
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
-    drawn_ = false;
+    if (terminal_) endOpenLine();
 }
 
 } // namespace omniset::cli

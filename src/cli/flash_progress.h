@@ -5,7 +5,8 @@
 //   showCounts / acknowledged / step   the sender's reports (TransferView); before every
 //                                  read it also turns a Ctrl-C into the progress window's
 //                                  Cancel (DownloadActive cleared)
-//   finish()                       ends the redrawn line (a newline), once
+//   finish()                       ends the redrawn line (a newline), once; a message said
+//                                  while it is open ends it first
 //   blocksTotal() / blocksDone() / resends() / rate() / elapsedSeconds()
 //   progressLine(...)              the line's text: "blocks 12/98  12.0 KB/98.0 KB
 //                                  11.2 KB/s  0:08 left  resends 0"
@@ -47,7 +48,6 @@ class FlashProgress final : public TransferView {
     int resends_ = 0;
     qint64 bytes_ = 0;
     int lastTenth_ = -1;
-    bool drawn_ = false;
     QElapsedTimer clock_;
     qint64 firstAckMs_ = -1;  // when the first block was acknowledged
     qint64 lastAckMs_ = -1;   // when the latest one was
