@@ -3,6 +3,8 @@ target_sources(omniset_core PRIVATE
     app/language.cpp
     app/messages.cpp
     app/settings_store.cpp
+    download/boot_loader.cpp
+    download/xmodem_sender.cpp
     link/detection.cpp
     link/general_exchanges.cpp
     link/identification.cpp

@@ -29,12 +29,16 @@ int interruptedExit() {
     return kExitInterrupted;
 }
 
+} // namespace
+
 QString defaultBackupPath(const QDateTime& now) {
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
     if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.local/share");
     return base + QStringLiteral("/omniset/backups/KX220-") +
            now.toString(QStringLiteral("yyyyMMdd'T'HHmmss")) + QStringLiteral(".json");
 }
+
+namespace {
 
 QString quoteList(const QuickDialNumbers& numbers) {
     QStringList parts;
@@ -105,11 +109,16 @@ int runShow(const CommandLine& cl) {
 }
 
 int runBackup(const CommandLine& cl) {
-    Backup b;
     const QDateTime now = QDateTime::currentDateTime();
     const QString path = cl.args.isEmpty() ? defaultBackupPath(now) : cl.args.first();
     Session s;
     if (int rc = s.connect(cl.adapter)) return rc;
+    Backup b;
+    return backupAdapter(s, path, now, &b);
+}
+
+int backupAdapter(Session& s, const QString& path, const QDateTime& now, Backup* backup) {
+    Backup& b = *backup;
     b.created = now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate);
     b.firmware = s.firmware();
     b.model = s.identity().model;

@@ -60,6 +60,16 @@ const std::map<QString, CommandInfo>& commands() {
           "Usage: omniset-cli link N DEVICE\n\n"
           "Points COMn (1..4) at DEVICE, a character device (a /dev/serial/by-id path is kept\n"
           "as given, so it survives replugging). Replaces an existing link and says so.\n"}},
+        {QStringLiteral("flash"),
+         {1, 1,
+          "Usage: omniset-cli [OPTIONS] flash FILE [--no-backup]\n\n"
+          "Replaces the adapter's firmware with FILE. Checks the file first (it must exist, be\n"
+          "readable and not empty), backs up the configuration as backup does and prints\n"
+          "where, talks the boot loader into receiving and sends FILE with 1K-XModem, showing\n"
+          "progress on standard error. Afterwards waits for the adapter, identifies it again\n"
+          "and prints the version it now runs. Ctrl-C cancels the transfer and says in what\n"
+          "state the adapter is left. A failed transfer exits with status 4.\n\n"
+          "  --no-backup   do not back up the configuration first\n"}},
         {QStringLiteral("unlink"),
          {1, 1,
           "Usage: omniset-cli unlink N\n\n"
@@ -169,6 +179,8 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
             cl.json = true;
         } else if (a == QLatin1String("-y") || a == QLatin1String("--yes")) {
             cl.yes = true;
+        } else if (a == QLatin1String("--no-backup")) {
+            cl.noBackup = true;
         } else if (a == QLatin1String("--dry-run")) {
             cl.dryRun = true;
         } else if (a == QLatin1String("--profile")) {
@@ -206,6 +218,8 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
         return fail(QStringLiteral("--profile and --dry-run belong to restore and set"));
     if (cl.yes && cl.command != QLatin1String("factory-reset"))
         return fail(QStringLiteral("--yes belongs to factory-reset"));
+    if (cl.noBackup && cl.command != QLatin1String("flash"))
+        return fail(QStringLiteral("--no-backup belongs to flash"));
     return cl;
 }
 
@@ -227,7 +241,8 @@ QString programHelp() {
         "  set NAME=VALUE... [--profile P] [--dry-run]\n"
         "                            change fields with the pages' rules\n"
         "  clock                     set the adapter's date and time from this computer's\n"
-        "  factory-reset [--yes]     restore the factory settings (asks first)\n\n"
+        "  factory-reset [--yes]     restore the factory settings (asks first)\n"
+        "  flash FILE [--no-backup]  back up, then download the firmware FILE\n\n"
         "Options:\n"
         "  --port N                  search only COMn (1..4)\n"
         "  --device PATH             open PATH directly, trying the search's line settings\n"

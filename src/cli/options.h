@@ -33,6 +33,7 @@ struct CommandLine {
     bool json = false;    // show --json
     bool dryRun = false;  // restore --dry-run, set --dry-run
     bool yes = false;     // factory-reset --yes
+    bool noBackup = false; // flash --no-backup
 };
 
 std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* error);

@@ -8,6 +8,8 @@ target_link_libraries(omniset_cli_files PUBLIC omniset_core omniset_page_rules)
 add_executable(omniset-cli
     cli/main.cpp
     cli/commands_files.cpp
+    cli/commands_flash.cpp
+    cli/flash_progress.cpp
     cli/commands_ports.cpp
     cli/commands_read.cpp
     cli/commands_set.cpp

@@ -12,6 +12,7 @@ namespace omniset::cli {
 namespace {
 
 bool g_quiet = false;
+bool g_lineOpen = false; // a redrawn progress line waits for its newline
 volatile std::sig_atomic_t g_interrupted = 0;
 
 void onInterrupt(int) {
@@ -30,7 +31,19 @@ void installTerminalMessages() {
     });
 }
 
+void openLine() {
+    g_lineOpen = true;
+}
+
+void endOpenLine() {
+    if (!g_lineOpen) return;
+    g_lineOpen = false;
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
 void say(const QString& text) {
+    endOpenLine();
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);
 }

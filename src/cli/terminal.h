@@ -3,7 +3,9 @@
 //   ExitCode                     the program's exit codes (in --help and the man page)
 //   installTerminalMessages()    message boxes of the core become "Omniset: text" lines on
 //                                standard error; an OK/Cancel question is answered OK
-//   say(text)                    a line on standard error
+//   say(text)                    a line on standard error (after ending an open line)
+//   openLine() / endOpenLine()   a progress line being redrawn on standard error is open /
+//                                end it with a newline if it is
 //   out(text)                    a line on standard output
 //   tr(zh, en) / english()       the text of the language the locale selects; whether
 //                                that is English
@@ -35,6 +37,8 @@ enum ExitCode : int {
 
 void installTerminalMessages();
 void say(const QString& text);
+void openLine();
+void endOpenLine();
 void out(const QString& text);
 QString tr(const char* zh, const char* en);
 bool english();

@@ -4,8 +4,8 @@
 #include "app/input_guard.h"
 #include "app/language.h"
 #include "app/messages.h"
+#include "boot_loader.h"
 #include "download_dlg.h"
-#include "link/adapter_commands.h"
 #include "link/serial_channel.h"
 #include "platform/cursor.h"
 #include "platform/file_dialog.h"
@@ -23,8 +23,6 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
-#include <string>
-#include <string_view>
 #include <vector>
 
 namespace omniset {
@@ -41,31 +39,10 @@ bool g_preparingOpen = false; // the status window of the device preparation is 
 
 void showEmptyFile() { appBox("下载文件为空!", "The download file is empty!"); }
 
-void showNotice() {
-    appBox("注意：在下载软件时，请不要做任何其它操作！",
-           "NOTICE: Not do anything else when downloading software!", BoxButtons::Ok,
-           BoxIcon::Warning);
-}
-
-bool failAcknowledge() {
-    appBox("下载确认通信错误!", "Communication acknowledge error when downloading!");
-    return false;
-}
-
 void showSuccess() {
     appBox("给KX220下载主机软件成功!请重启Omniset!",
            "Download software to KX220 sucessfully! Please restart Omniset!", BoxButtons::Ok,
            BoxIcon::Information);
-}
-
-// One step of the boot loader dialogue: purge, send, one read of up to 1024 bytes, and
-// the prompt looked for in that reply as text (up to a zero byte), letter case counting.
-bool promptAnswered(std::string_view send, std::string_view prompt) {
-    SerialPurge();
-    SerialWrite(send);
-    std::string reply = SerialReadText(kx220::kPromptReplyLimit);
-    reply.resize(std::min(reply.size(), reply.find('\0')));
-    return reply.find(prompt) != std::string::npos;
 }
 
 // Waits with events dispatched, so that the windows paint, while no window takes input.
@@ -151,10 +128,7 @@ QString chooseFirmwareFile(QWidget* owner) {
 bool PrepareDevice() {
     showReadingStatus(nullptr);
     g_preparingOpen = true;
-    if (!promptAnswered(kx220::kDownloadStart, kx220::kDownloadPrompt)) return failAcknowledge();
-    showNotice(); // the boot loader waits meanwhile
-    if (!promptAnswered(kx220::kDownloadYes, kx220::kSpeedPrompt)) return failAcknowledge();
-    if (!promptAnswered(kx220::kDownloadYes, kx220::kWaitingPrompt)) return failAcknowledge();
+    if (!runBootLoaderDialogue()) return false; // the status window stays to the sender's end
     closePreparingStatus();
     return true;
 }
@@ -166,6 +140,8 @@ void closePreparingStatus() {
 }
 
 void RunDownload(CXModemSender& sender) {
+    if (!sender.hasCompletion()) sender.setCompletion([&sender] { CompleteDownload(sender); });
+    sender.setRelease(closePreparingStatus);
     // 1-4: the firmware file.
     QString path;
     if (AutoUpgrade) {

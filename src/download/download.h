@@ -1,6 +1,8 @@
 // download.h - the firmware download procedure.
 //
-//   RunDownload(sender)          the whole procedure on a fresh sender: find and open the
+//   RunDownload(sender)          the whole procedure on a fresh sender (its completion is
+//                                CompleteDownload unless one was set, and its release closes
+//                                the preparing status window): find and open the
 //                                firmware file, the boot loader dialogue, the progress
 //                                window, the transfer; returns when the download did not
 //                                happen or failed (the progress window closed after the
@@ -10,8 +12,8 @@
 //                                empty when there is none
 //   chooseFirmwareFile(owner)    the open-file dialog ("download files(*.DL)", proposing
 //                                kx220a20.DL in the installation folder); empty on Cancel
-//   PrepareDevice()              the boot loader dialogue under the preparing status window;
-//                                false (after its box) when a prompt is missing
+//   PrepareDevice()              the boot loader dialogue (boot_loader.h) under the preparing
+//                                status window; false (after its box) when a prompt is missing
 //   CompleteDownload(sender)     after the final ACK: repaint the owner, close the progress
 //                                window, the closing status window for 10 s, the success
 //                                box, exit code 0

@@ -1,5 +1,4 @@
 target_sources(omniset_ui PRIVATE
     download/download.cpp
     download/download_dlg.cpp
-    download/xmodem_sender.cpp
 )

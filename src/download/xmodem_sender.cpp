@@ -2,7 +2,6 @@
 
 #include "app/app_state.h"
 #include "app/messages.h"
-#include "download.h"
 #include "link/serial_channel.h"
 #include "platform/clock.h"
 
@@ -29,14 +28,11 @@ std::uint16_t xmodemCrc(const unsigned char* data, std::size_t count) {
     return crc;
 }
 
-CXModemSender::CXModemSender(QWidget* owner) : m_pOwner(owner) {
-    m_frame.fill(kInitialFill);
-    m_completion = [this] { CompleteDownload(*this); };
-}
+CXModemSender::CXModemSender(QWidget* owner) : m_pOwner(owner) { m_frame.fill(kInitialFill); }
 
 CXModemSender::~CXModemSender() {
     closeFile();
-    closePreparingStatus();
+    if (m_release) m_release();
 }
 
 bool CXModemSender::openFile(const QString& path) {
@@ -61,6 +57,7 @@ void CXModemSender::SendBlock() {
                                      : -1;
         if (got < 0) showFileReadError();
         if (got <= 0) m_bLastBlock = true; // sent all the same, under the next number
+        m_lastRead = got > 0 ? got : 0;
         const auto number = static_cast<std::uint8_t>(m_nSeq & 0xFF);
         m_frame[0] = kx220::kSTX;
         m_frame[kNumberOffset] = number;
@@ -128,7 +125,11 @@ CXModemSender::Step CXModemSender::whileSending() {
             return Step::Next;
         }
         ++m_nPacket;
-        if (m_pView) m_pView->step();
+        m_bytesAcked += m_lastRead;
+        if (m_pView) {
+            m_pView->acknowledged(m_bytesAcked);
+            m_pView->step();
+        }
         m_nSeq = m_nSeq < kLastSeq ? m_nSeq + 1 : 0;
         SendBlock();
         return Step::Next;

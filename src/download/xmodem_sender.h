@@ -2,12 +2,17 @@
 //
 //   xmodemCrc(data, n)            CRC-16/XMODEM, bit by bit (poly 0x1021, start 0)
 //   CXModemSender(owner)          fields at their start values, frame buffer filled with '0'
-//   ~CXModemSender()              closes the firmware file and the preparing status window
+//   ~CXModemSender()              closes the firmware file, then runs the release hook
 //   openFile(path) / closeFile()  the firmware file, read-only; false when it cannot be read
 //   fileSize()                    its size in bytes (0 when none is open)
-//   setView(view)                 the progress window the loop refreshes (may be null)
-//   setCompletion(fn)             what a transfer acknowledged to the end runs (the
-//                                 procedure's completion by default)
+//   setView(view)                 the progress the loop reports to (the progress window,
+//                                 the terminal's line; may be null)
+//   setCompletion(fn)             what a transfer acknowledged to the end runs (nothing by
+//                                 default; the window procedure installs its completion)
+//   hasCompletion()               whether one is installed
+//   setRelease(fn)                what the destructor runs last (the window procedure
+//                                 closes its preparing status window there)
+//   bytesAcknowledged()           file bytes in the data blocks acknowledged so far
 //   Run()                         the transfer loop, over the serial channel, while
 //                                 DownloadActive is set; true when the transfer was
 //                                 acknowledged and the completion ran
@@ -39,12 +44,14 @@ namespace omniset {
 
 std::uint16_t xmodemCrc(const unsigned char* data, std::size_t count);
 
-// What the transfer loop shows: its two counts before every read, one step of the bar
-// after every acknowledged data block.
+// What the transfer loop reports: its two counts before every read; after every
+// acknowledged data block the file bytes acknowledged so far, then one step. The sender
+// runs in the core: the progress window and the terminal's progress line implement this.
 class TransferView {
   public:
     virtual ~TransferView() = default;
     virtual void showCounts(int packet, int resends) = 0;
+    virtual void acknowledged(qint64 bytes) { (void)bytes; }
     virtual void step() = 0;
 };
 
@@ -73,6 +80,9 @@ class CXModemSender {
     qint64 fileSize() const;
     void setView(TransferView* view) { m_pView = view; }
     void setCompletion(std::function<void()> completion) { m_completion = std::move(completion); }
+    bool hasCompletion() const { return static_cast<bool>(m_completion); }
+    void setRelease(std::function<void()> release) { m_release = std::move(release); }
+    qint64 bytesAcknowledged() const { return m_bytesAcked; }
 
     bool Run();
     void SendBlock();
@@ -104,8 +114,12 @@ class CXModemSender {
     bool m_bLastBlock = false;
     QWidget* m_pOwner;
 
+    qint64 m_lastRead = 0;   // file bytes in the frame being sent
+    qint64 m_bytesAcked = 0; // file bytes in the data blocks acknowledged
+
     TransferView* m_pView = nullptr;
     std::function<void()> m_completion;
+    std::function<void()> m_release;
 };
 
 } // namespace omniset

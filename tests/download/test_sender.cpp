@@ -83,6 +83,8 @@ struct RecordingView : TransferView {
             DownloadActive = 0;
         }
     }
+    std::vector<qint64> acknowledgedBytes;
+    void acknowledged(qint64 bytes) override { acknowledgedBytes.push_back(bytes); }
     void step() override { ++steps; }
 };
 
@@ -192,6 +194,11 @@ TEST_P(FrameSequence, FramesThenTwoEots) {
     EXPECT_EQ(sequence.size(), frames.size() + 2) << "nothing but frames and EOTs";
     EXPECT_TRUE(completed);
     EXPECT_EQ(view.steps, int(dataBlocks));
+    // The file bytes acknowledged so far, reported with every step.
+    ASSERT_EQ(view.acknowledgedBytes.size(), dataBlocks);
+    for (std::size_t i = 0; i < dataBlocks; ++i)
+        EXPECT_EQ(view.acknowledgedBytes[i], qint64(std::min((i + 1) * kBlock, size))) << i;
+    EXPECT_EQ(sender.bytesAcknowledged(), qint64(size));
     EXPECT_EQ(sender.packet(), int(dataBlocks) + 1);
     EXPECT_EQ(sender.resendCount(), 0);
     EXPECT_TRUE(boxes.shown.empty());
