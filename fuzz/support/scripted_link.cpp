@@ -108,10 +108,11 @@ void initProgram(int* argc, char*** argv) {
         ++ScriptedLink::boxesShown;
         return g_script.boxAnswer;
     });
-    platform::setSerialOpener([](int port) -> std::unique_ptr<platform::SerialDevice> {
-        if (port < 1 || port > 4) return nullptr;
-        return std::make_unique<ScriptedDevice>();
-    });
+    platform::setSerialOpener(
+        [](int port, platform::OpenFailure*) -> std::unique_ptr<platform::SerialDevice> {
+            if (port < 1 || port > 4) return nullptr;
+            return std::make_unique<ScriptedDevice>();
+        });
 }
 
 void ScriptedLink::start(const std::vector<std::string_view>& replies,
