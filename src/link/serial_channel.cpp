@@ -15,7 +15,8 @@ std::uint32_t RememberedRate = 115200;
 namespace {
 
 std::unique_ptr<platform::SerialDevice> g_channel;
-int g_port = 0;      // the port the channel holds
+int g_port = 0;      // the port the channel holds (0: a device opened by its path)
+QString g_path;      // that device's path
 bool g_lost = false; // it went away under an exchange
 LineSettings g_settings; // the line settings last applied (after detection: those found)
 platform::OpenFailure g_openFailure;
@@ -29,17 +30,14 @@ bool dropIfLost() {
     if (!g_channel || !g_channel->lost()) return false;
     g_channel.reset();
     g_lost = true;
-    ownedBoxText(nullptr,
-                 LanguageMode == 1
-                     ? QStringLiteral("COM%1 has been disconnected, please check the "
-                                      "connection to KX220!").arg(g_port)
-                     : QString::fromUtf8("串口%1已断开，请检查与KX220的连接！").arg(g_port));
+    const QString port = g_port ? QStringLiteral("COM%1").arg(g_port) : g_path;
+    ownedBoxText(nullptr, LanguageMode == 1
+                              ? QStringLiteral("%1 has been disconnected, please check the "
+                                               "connection to KX220!").arg(port)
+                              : QString::fromUtf8("串口%1已断开，请检查与KX220的连接！")
+                                    .arg(g_port ? QString::number(g_port) : g_path));
     return true;
 }
-
-} // namespace
-
-namespace {
 
 // Takes a freshly opened device as the channel: the default settings, DTR up, "at\r" and
 // the settling wait. False when there was no device or the default settings were refused.
@@ -68,6 +66,7 @@ bool SerialOpenPath(const QString& path) {
     if (g_channel) SerialClose();
     g_lost = false;
     g_port = 0; // no COMn: a loss is not reopened
+    g_path = path;
     return takeChannel(platform::openSerialDevicePath(path, &g_openFailure));
 }
 
