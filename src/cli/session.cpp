@@ -31,13 +31,7 @@ std::vector<platform::LineSettings> searchTable() {
 
 bool answersIdentification(const platform::LineSettings& s) {
     ScanRate = s.baudRate;
-    if (!SerialConfigure(s)) return false;
-    SerialPurge();
-    if (!SerialWrite(kx220::kIdentify)) return false;
-    PumpedWait(LineDelay(10));
-    std::string reply = SerialReadText(kx220::kIdentifyReplyLimit);
-    reply = reply.substr(0, reply.find('\0'));
-    return reply.find(kx220::kFamilyName) != std::string::npos;
+    return tryIdentification(s) == IdentifyTry::Answered;
 }
 
 QString parityLetter(int parity) {

@@ -110,32 +110,37 @@ StoredLine rememberedSettings(const platform::LineSettings& entry) {
     return out;
 }
 
+IdentifyTry tryIdentification(const platform::LineSettings& settings,
+                              const std::function<bool()>& stopped) {
+    if (!SerialConfigure(settings))
+        return SerialLost() ? IdentifyTry::PortLost : IdentifyTry::Refused;
+    SerialPurge();
+    if (!SerialWrite(kx220::kIdentify))
+        return SerialLost() ? IdentifyTry::PortLost : IdentifyTry::SendFailed;
+    PumpedWait(LineDelay(10));
+    if (stopped && stopped()) return IdentifyTry::Silent;
+    auto reply = SerialReadText(kx220::kIdentifyReplyLimit);
+    if (SerialLost()) return IdentifyTry::PortLost;
+    reply = reply.substr(0, reply.find('\0'));
+    return reply.find(kx220::kFamilyName) != std::string::npos ? IdentifyTry::Answered
+                                                               : IdentifyTry::Silent;
+}
+
 DetectionScan::Try DetectionScan::tryEntry(DetectionView& view,
                                            const platform::LineSettings& settings) {
     tried_.push_back(settings);
-    if (!SerialConfigure(settings)) {
-        if (SerialLost()) return Try::PortLost;
+    const Try result = tryIdentification(settings, [this] { return stopped_; });
+    if (result == Try::Refused)
         ownedBoxText(view.boxOwner(),
                      LanguageMode == 1
                          ? QStringLiteral("Can't set COM%1, please check!").arg(currentPort_)
                          : QString::fromUtf8("串口%1无法设置，请检查串口%1!").arg(currentPort_));
-        return Try::Refused;
-    }
-    SerialPurge();
-    if (!SerialWrite(kx220::kIdentify)) {
-        if (SerialLost()) return Try::PortLost;
+    if (result == Try::SendFailed)
         ownedBoxText(view.boxOwner(),
                      LanguageMode == 1
                          ? QStringLiteral("Send error in COM%1, please check!").arg(currentPort_)
                          : QString::fromUtf8("串口%1发送错误，请检查串口%1!").arg(currentPort_));
-        return Try::SendFailed;
-    }
-    PumpedWait(LineDelay(10));
-    if (stopped_) return Try::Silent;
-    auto reply = SerialReadText(kx220::kIdentifyReplyLimit);
-    if (SerialLost()) return Try::PortLost;
-    reply = reply.substr(0, reply.find('\0'));
-    return reply.find(kx220::kFamilyName) != std::string::npos ? Try::Answered : Try::Silent;
+    return result;
 }
 
 ScanResult DetectionScan::run(DetectionView& view) {

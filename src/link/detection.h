@@ -6,6 +6,8 @@
 //                              port is stored as "iComNo"
 //   DetectionScan::stop()      makes a running scan give up at its next step (the Stop
 //                              button, which also ends the process)
+//   tryIdentification(s)      one identification try at line settings s: answered, silent,
+//                              refused, send failed or port lost (no boxes)
 //   rememberedSettings(...)    the line settings stored by the data port advanced dialog
 //   lineSettingsText(s)        "115200 8N1": rate, data bits, parity letter, stop bits
 //   DetectionView::explain(l)  one line of what the scan did per port (why a port did not
@@ -19,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,6 +66,14 @@ enum class ScanResult {
     Ended,           // the process was ended (send error, nothing found) or stopped
 };
 
+// One try of the identification query: apply the settings, purge, send "atq0e1v1i\r", wait
+// ten characters' time, read the reply. Answered when it names the adapter family. The scan
+// and the command-line program's single-port search both use it; stopped() (if given) is
+// asked after the wait, and a true answer gives Silent without reading.
+enum class IdentifyTry { Answered, Silent, Refused, SendFailed, PortLost };
+IdentifyTry tryIdentification(const platform::LineSettings& settings,
+                              const std::function<bool()>& stopped = {});
+
 class DetectionScan {
   public:
     ScanResult run(DetectionView& view);
@@ -70,7 +81,7 @@ class DetectionScan {
     int currentPort() const { return currentPort_; }
 
   private:
-    enum class Try { Answered, Silent, Refused, SendFailed, PortLost };
+    using Try = IdentifyTry;
     Try tryEntry(DetectionView& view, const platform::LineSettings& settings);
     // One line about the port just given up or found: what was tried there.
     void explainPort(DetectionView& view, const std::string& outcome);
