@@ -2,6 +2,7 @@
 #include "cli/backup_file.h"
 #include "pty_pair.h"
 #include "sim_process.h"
+#include "cli_run.h"
 #include "test_env.h"
 #include "transfer_data.h"
 
@@ -20,37 +21,13 @@ using namespace omniset;
 
 namespace {
 
+using test::CliRun;
+using test::cliEnvironment;
+using test::runCli;
+
 constexpr int kImageSize = 100 * 1024;
 
-struct CliRun {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-QProcessEnvironment cliEnvironment() {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name :
-         {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LC_ALL", "LC_MESSAGES"})
-        env.remove(QString::fromLatin1(name));
-    env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
-    return env;
-}
-
-CliRun runCli(const QStringList& args) {
-    QProcess p;
-    p.setProcessEnvironment(cliEnvironment());
-    p.start(QStringLiteral(OMNISET_CLI_PATH), args);
-    p.waitForFinished(180000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromLocal8Bit(p.readAllStandardOutput()),
-            QString::fromLocal8Bit(p.readAllStandardError())};
-}
-
-QString scratch(const QString& name) {
-    QDir().mkpath(test::scratchRoot() + QStringLiteral("/flash"));
-    return test::scratchRoot() + QStringLiteral("/flash/") + name;
-}
+QString scratch(const QString& name) { return test::scratchFile(QStringLiteral("flash"), name); }
 
 QByteArray fileBytes(const QString& path) {
     QFile f(path);

@@ -5,6 +5,7 @@
 #include "profile_store.h"
 #include "pty_pair.h"
 #include "sim_process.h"
+#include "cli_run.h"
 #include "test_env.h"
 
 #include <QDate>
@@ -21,33 +22,11 @@ using namespace omniset;
 
 namespace {
 
-struct CliRun {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-// The program with no display, English texts and stdin from `input` (a pipe when empty).
-CliRun runCli(const QStringList& args, const QString& input = {}) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name :
-         {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LC_ALL", "LC_MESSAGES"})
-        env.remove(QString::fromLatin1(name));
-    env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
-    p.setProcessEnvironment(env);
-    if (!input.isEmpty()) p.setStandardInputFile(input);
-    p.start(QStringLiteral(OMNISET_CLI_PATH), args);
-    if (input.isEmpty()) p.closeWriteChannel();
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+using test::CliRun;
+using test::runCli;
 
 QString scratch(const QString& name) {
-    QDir().mkpath(test::scratchRoot() + QStringLiteral("/cli-set"));
-    return test::scratchRoot() + QStringLiteral("/cli-set/") + name;
+    return test::scratchFile(QStringLiteral("cli-set"), name);
 }
 
 // A saved store whose current configuration's upper threshold is disabled (factory: 56).

@@ -2,6 +2,7 @@
 #include "cli/backup_file.h"
 #include "profile_store.h"
 #include "sim_process.h"
+#include "cli_run.h"
 #include "test_env.h"
 
 #include <QDir>
@@ -26,32 +27,10 @@ using omniset::cli::parseBackup;
 
 namespace {
 
-struct CliRun {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using test::CliRun;
+using test::runCli;
 
-CliRun runCli(const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // No display of any kind, and English texts.
-    for (const char* name :
-         {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LC_ALL", "LC_MESSAGES"})
-        env.remove(QString::fromLatin1(name));
-    env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(OMNISET_CLI_PATH), args);
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromLocal8Bit(p.readAllStandardOutput()),
-            QString::fromLocal8Bit(p.readAllStandardError())};
-}
-
-QString scratch(const QString& name) {
-    QDir().mkpath(test::scratchRoot() + QStringLiteral("/cli"));
-    return test::scratchRoot() + QStringLiteral("/cli/") + name;
-}
+QString scratch(const QString& name) { return test::scratchFile(QStringLiteral("cli"), name); }
 
 // A store whose records and numbers all differ from the factory's.
 kx220sim::ProfileStore distinctStore(const QString& path, int length) {
