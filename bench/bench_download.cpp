@@ -7,10 +7,10 @@
 //   the final frame to the ACK of the EOT that ends the transfer).
 //
 //   bench_download [rounds]      (default 1 round of both senders)
-#include "app/app_state.h"
-#include "download/xmodem_sender.h"
-#include "link/adapter_commands.h"
-#include "link/serial_channel.h"
+#include "core/app/app_state.h"
+#include "core/download/xmodem_sender.h"
+#include "core/link/serial_channel.h"
+#include "core/record/adapter_commands.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,11 +2,11 @@
 //   * CPU time of PumpedWait(2000) and BusyWait(300) as a share of their wall time
 //   * wall time of ReadProfile of a 326-byte record at 115200 baud over a pty, against a
 //     responder that answers at once, next to the wait the exchange is given
-#include "link/adapter_commands.h"
-#include "link/profile_codec.h"
-#include "link/profile_transfer.h"
-#include "link/serial_channel.h"
-#include "platform/paths.h"
+#include "core/link/profile_transfer.h"
+#include "core/link/serial_channel.h"
+#include "core/platform/paths.h"
+#include "core/record/adapter_commands.h"
+#include "core/record/profile_codec.h"
 
 #include <QCoreApplication>
 #include <QDir>

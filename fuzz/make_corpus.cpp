@@ -3,9 +3,9 @@
 #include "fuzz_input.h"
 
 #include "adapter_engine.h"
+#include "core/record/adapter_commands.h"
 #include "crc16.h"
 #include "hex_text.h"
-#include "link/adapter_commands.h"
 
 #include <filesystem>
 #include <fstream>

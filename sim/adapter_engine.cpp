@@ -2,9 +2,9 @@
 
 #include "atomic_file.h"
 #include "clock_entry.h"
+#include "core/record/adapter_commands.h"
+#include "core/record/profile_layout.h"
 #include "hex_text.h"
-#include "link/adapter_commands.h"
-#include "link/profile_layout.h"
 #include "replies.h"
 
 #include <algorithm>

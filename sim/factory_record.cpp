@@ -1,6 +1,6 @@
 #include "factory_record.h"
 
-#include "link/profile_layout.h"
+#include "core/record/profile_layout.h"
 
 #include <string_view>
 

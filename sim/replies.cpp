@@ -1,6 +1,6 @@
 #include "replies.h"
 
-#include "link/adapter_commands.h"
+#include "core/record/adapter_commands.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #include "xmodem_receiver.h"
 
+#include "core/record/adapter_commands.h"
 #include "crc16.h"
-#include "link/adapter_commands.h"
 
 #include <span>
 #include <utility>

@@ -1,9 +1,9 @@
 #include "scripted_link.h"
 
-#include "link/serial_channel.h"
-#include "platform/clock.h"
-#include "platform/process.h"
-#include "platform/serial_device.h"
+#include "core/link/serial_channel.h"
+#include "core/platform/clock.h"
+#include "core/platform/process.h"
+#include "core/platform/serial_device.h"
 
 #include <QApplication>
 #include <QDir>

@@ -12,7 +12,7 @@
 //   writes / boxesShown / exitCode   what happened during the input
 #pragma once
 
-#include "platform/message_box.h"
+#include "core/platform/message_box.h"
 
 #include <optional>
 #include <string>

@@ -4,7 +4,7 @@
 // that hold their checksums, of the file's record length, and quick-dial numbers of
 // digits only; such a backup written again by backupJson() reads back equal.
 #include "cli/backup_file.h"
-#include "link/quick_dial.h"
+#include "core/record/quick_dial_text.h"
 
 #include <cstdlib>
 

@@ -6,7 +6,7 @@
 #include "fuzz_input.h"
 #include "scripted_link.h"
 
-#include "download/download.h"
+#include "gui/download/download.h"
 
 #include <cstdlib>
 

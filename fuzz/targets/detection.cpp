@@ -8,9 +8,9 @@
 #include "fuzz_input.h"
 #include "scripted_link.h"
 
-#include "link/detection.h"
-#include "link/serial_channel.h"
-#include "platform/paths.h"
+#include "core/link/detection.h"
+#include "core/link/serial_channel.h"
+#include "core/platform/paths.h"
 
 #include <QFile>
 
@@ -24,7 +24,7 @@ class QuietView final : public DetectionView {
     void showPort(int) override {}
     void setProgress(int) override {}
     void stepProgress() override {}
-    QWidget* boxOwner() override { return nullptr; }
+    platform::BoxOwner boxOwner() override { return nullptr; }
 };
 constexpr std::size_t kMaxReplies = 64;
 } // namespace

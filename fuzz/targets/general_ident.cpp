@@ -6,7 +6,7 @@
 #include "fuzz_input.h"
 #include "scripted_link.h"
 
-#include "pages/general_page.h"
+#include "gui/pages/general_page.h"
 
 #include <cstdlib>
 #include <string>

@@ -3,8 +3,8 @@
 // Input: the whole settings file. Every key the program keeps is read; then one key
 // (chosen by the last byte) is written with a value, and must read back as that value
 // while every other key reads as before. parseIniInt also runs on the raw input.
-#include "app/settings_store.h"
-#include "platform/ini_file.h"
+#include "core/app/settings_store.h"
+#include "core/platform/ini_file.h"
 
 #include <QDir>
 #include <QFile>

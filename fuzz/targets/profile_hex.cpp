@@ -2,7 +2,7 @@
 //
 // Input: the text after the command's echo. Both record lengths are tried; a record that
 // decodes must encode back to the same digits (upper case) and carry a matching XOR byte.
-#include "link/profile_codec.h"
+#include "core/record/profile_codec.h"
 
 #include <cctype>
 #include <cstdint>

@@ -8,8 +8,8 @@
 #include "fuzz_input.h"
 #include "scripted_link.h"
 
-#include "link/profile_codec.h"
-#include "link/profile_transfer.h"
+#include "core/link/profile_transfer.h"
+#include "core/record/profile_codec.h"
 
 #include <cstdlib>
 

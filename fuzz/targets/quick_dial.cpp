@@ -6,8 +6,8 @@
 #include "fuzz_input.h"
 #include "scripted_link.h"
 
-#include "pages/dataport_adv_rules.h"
-#include "link/quick_dial.h"
+#include "core/link/quick_dial.h"
+#include "core/record/dataport_adv_rules.h"
 
 #include <cstdlib>
 

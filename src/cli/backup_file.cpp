@@ -1,7 +1,7 @@
-#include "backup_file.h"
+#include "cli/backup_file.h"
 
-#include "link/profile_codec.h"
-#include "link/record_fields.h"
+#include "core/record/profile_codec.h"
+#include "core/record/record_fields.h"
 
 #include <QFile>
 #include <QJsonArray>

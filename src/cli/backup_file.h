@@ -14,8 +14,8 @@
 //   recordKey(n) / kBackupOrder    "current", "0".."4", in the file's order
 #pragma once
 
-#include "link/profile_layout.h"
-#include "link/quick_dial.h"
+#include "core/record/profile_layout.h"
+#include "core/record/quick_dial_text.h"
 
 #include <QByteArray>
 #include <QString>

@@ -12,8 +12,8 @@
 //                                        differs, and a line for other bytes that differ
 #pragma once
 
-#include "link/profile_layout.h"
-#include "options.h"
+#include "cli/options.h"
+#include "core/record/profile_layout.h"
 
 #include <QDateTime>
 #include <QStringList>

@@ -1,10 +1,10 @@
 // restore and diff: backup files against the adapter and against each other.
-#include "backup_file.h"
-#include "commands.h"
-#include "link/profile_transfer.h"
-#include "link/record_fields.h"
-#include "session.h"
-#include "terminal.h"
+#include "cli/backup_file.h"
+#include "cli/commands.h"
+#include "cli/session.h"
+#include "cli/terminal.h"
+#include "core/link/profile_transfer.h"
+#include "core/record/record_fields.h"
 
 #include <set>
 

@@ -1,16 +1,15 @@
 // flash: a firmware download from a terminal, with a backup of the configuration first.
-#include "app/app_state.h"
-#include "backup_file.h"
-#include "commands.h"
-#include "download/boot_loader.h"
-#include "download/download.h"
-#include "download/xmodem_sender.h"
-#include "flash_progress.h"
-#include "link/profile_codec.h"
-#include "link/profile_transfer.h"
-#include "link/serial_channel.h"
-#include "session.h"
-#include "terminal.h"
+#include "cli/backup_file.h"
+#include "cli/commands.h"
+#include "cli/flash_progress.h"
+#include "cli/session.h"
+#include "cli/terminal.h"
+#include "core/app/app_state.h"
+#include "core/download/boot_loader.h"
+#include "core/download/xmodem_sender.h"
+#include "core/link/profile_transfer.h"
+#include "core/link/serial_channel.h"
+#include "core/record/profile_codec.h"
 
 #include <QFile>
 #include <QFileInfo>

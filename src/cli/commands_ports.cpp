@@ -1,7 +1,7 @@
 // ports, link and unlink: COM1..COM4 and the system's serial devices.
-#include "commands.h"
-#include "platform/port_inventory.h"
-#include "terminal.h"
+#include "cli/commands.h"
+#include "cli/terminal.h"
+#include "core/platform/port_inventory.h"
 
 #include <QFileInfo>
 

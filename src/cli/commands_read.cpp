@@ -1,11 +1,11 @@
 // info, show and backup: reading the adapter.
-#include "backup_file.h"
-#include "commands.h"
-#include "link/profile_transfer.h"
-#include "link/record_fields.h"
-#include "platform/atomic_file.h"
-#include "session.h"
-#include "terminal.h"
+#include "cli/backup_file.h"
+#include "cli/commands.h"
+#include "cli/session.h"
+#include "cli/terminal.h"
+#include "core/link/profile_transfer.h"
+#include "core/platform/atomic_file.h"
+#include "core/record/record_fields.h"
 
 #include <QDateTime>
 #include <QDir>

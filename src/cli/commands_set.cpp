@@ -1,10 +1,10 @@
 // set, clock and factory-reset: changing the adapter's settings.
-#include "commands.h"
-#include "field_edit.h"
-#include "link/general_exchanges.h"
-#include "link/profile_transfer.h"
-#include "session.h"
-#include "terminal.h"
+#include "cli/commands.h"
+#include "cli/field_edit.h"
+#include "cli/session.h"
+#include "cli/terminal.h"
+#include "core/link/general_exchanges.h"
+#include "core/link/profile_transfer.h"
 
 #include <cstdio>
 #include <iostream>
@@ -15,7 +15,7 @@ namespace omniset::cli {
 
 namespace {
 
-QString textOf(const res::TextPair& t) { return tr(t.zh, t.en); }
+QString textOf(const TextPair& t) { return tr(t.zh, t.en); }
 
 // An adapter's reply as one line: its carriage returns and line feeds as blanks.
 QString replyLine(const std::string& reply) {
@@ -23,7 +23,7 @@ QString replyLine(const std::string& reply) {
 }
 
 // The page's OK/Cancel question on the terminal; only "y" or "yes" answers OK.
-bool confirmedOnTerminal(const res::TextPair& question) {
+bool confirmedOnTerminal(const TextPair& question) {
     std::fputs((textOf(question) + tr("\n[y=确定 / N=取消] ", "\n[y=OK / N=Cancel] "))
                    .toLocal8Bit()
                    .constData(),

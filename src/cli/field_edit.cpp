@@ -1,12 +1,12 @@
 // Changes to named fields through the pages' own fill and pack rules.
-#include "field_edit.h"
+#include "cli/field_edit.h"
 
-#include "app/language.h"
-#include "link/record_fields.h"
-#include "pages/dataport_adv_rules.h"
-#include "pages/dataport_rules.h"
-#include "pages/teladv_rules.h"
-#include "pages/telport_rules.h"
+#include "core/app/language.h"
+#include "core/record/dataport_adv_rules.h"
+#include "core/record/dataport_rules.h"
+#include "core/record/record_fields.h"
+#include "core/record/teladv_rules.h"
+#include "core/record/telport_rules.h"
 
 #include <QStringList>
 

@@ -20,7 +20,7 @@
 //                                 the dialog's 26); nothing when it is taken
 #pragma once
 
-#include "link/profile_layout.h"
+#include "core/record/profile_layout.h"
 
 #include <QString>
 

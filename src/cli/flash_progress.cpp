@@ -1,8 +1,8 @@
-#include "flash_progress.h"
+#include "cli/flash_progress.h"
 
-#include "app/app_state.h"
-#include "link/adapter_commands.h"
-#include "terminal.h"
+#include "cli/terminal.h"
+#include "core/app/app_state.h"
+#include "core/record/adapter_commands.h"
 
 #include <cstdio>
 

@@ -12,7 +12,7 @@
 //                                  11.2 KB/s  0:08 left  resends 0"
 #pragma once
 
-#include "download/xmodem_sender.h"
+#include "core/download/xmodem_sender.h"
 
 #include <QElapsedTimer>
 #include <QString>

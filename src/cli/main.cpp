@@ -1,9 +1,9 @@
 // omniset-cli - the KX220's configuration from a terminal, kept as files.
-#include "app/language.h"
-#include "commands.h"
-#include "options.h"
-#include "platform/paths.h"
-#include "terminal.h"
+#include "cli/commands.h"
+#include "cli/options.h"
+#include "cli/terminal.h"
+#include "core/app/language.h"
+#include "core/platform/paths.h"
 
 #include <QCoreApplication>
 

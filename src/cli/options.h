@@ -7,7 +7,7 @@
 //   parseLineSpec(text)            "115200,8,N,1" as line settings
 #pragma once
 
-#include "platform/serial_device.h"
+#include "core/platform/serial_device.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,14 +1,14 @@
-#include "session.h"
+#include "cli/session.h"
 
-#include "app/settings_store.h"
-#include "link/adapter_commands.h"
-#include "link/detection.h"
-#include "link/profile_codec.h"
-#include "link/profile_transfer.h"
-#include "link/serial_channel.h"
-#include "platform/paths.h"
-#include "platform/process.h"
-#include "terminal.h"
+#include "cli/terminal.h"
+#include "core/app/settings_store.h"
+#include "core/link/detection.h"
+#include "core/link/profile_transfer.h"
+#include "core/link/serial_channel.h"
+#include "core/platform/paths.h"
+#include "core/platform/process.h"
+#include "core/record/adapter_commands.h"
+#include "core/record/profile_codec.h"
 
 #include <QFileInfo>
 

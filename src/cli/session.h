@@ -12,10 +12,10 @@
 //   ~Session()                 the port is closed
 #pragma once
 
-#include "link/identification.h"
-#include "link/profile_layout.h"
-#include "link/quick_dial.h"
-#include "options.h"
+#include "cli/options.h"
+#include "core/link/identification.h"
+#include "core/link/quick_dial.h"
+#include "core/record/profile_layout.h"
 
 #include <optional>
 

@@ -1,8 +1,8 @@
-#include "terminal.h"
+#include "cli/terminal.h"
 
-#include "app/language.h"
-#include "app/messages.h"
-#include "platform/message_box.h"
+#include "core/app/language.h"
+#include "core/app/messages.h"
+#include "core/platform/message_box.h"
 
 #include <csignal>
 #include <cstdio>

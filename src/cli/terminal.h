@@ -18,7 +18,7 @@
 //   interrupted()                whether that happened
 #pragma once
 
-#include "link/detection.h"
+#include "core/link/detection.h"
 
 #include <QString>
 
@@ -52,7 +52,7 @@ class TerminalDetectionView : public DetectionView {
     void setProgress(int position) override;
     void stepProgress() override;
     void explain(const std::string& line) override; // a progress line: -q silences it
-    QWidget* boxOwner() override { return nullptr; }
+    platform::BoxOwner boxOwner() override { return nullptr; }
 };
 
 void catchInterrupts();

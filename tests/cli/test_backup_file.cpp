@@ -1,6 +1,6 @@
 // The backup file and the field table behind show, diff and backup.
 #include "cli/backup_file.h"
-#include "link/record_fields.h"
+#include "core/record/record_fields.h"
 
 #include <bit>
 #include <set>

@@ -1,11 +1,11 @@
 // omniset-cli set, clock and factory-reset as a child process, without a display, against
 // kx220-sim on a real pty.
+#include "cli_run.h"
+#include "core/record/profile_layout.h"
 #include "factory_record.h"
-#include "link/profile_layout.h"
 #include "profile_store.h"
 #include "pty_pair.h"
 #include "sim_process.h"
-#include "cli_run.h"
 #include "test_env.h"
 
 #include <QDate>

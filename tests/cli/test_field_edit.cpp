@@ -1,7 +1,7 @@
 // omniset-cli set's field changes in-process: the pages' rules and checks, and every byte
 // not named kept.
-#include "app/language.h"
 #include "cli/field_edit.h"
+#include "core/app/language.h"
 #include "factory_record.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The clock and factory-reset exchanges below the windows (what omniset-cli clock and
 // factory-reset print): what was sent and the adapter's own refusal, on a fake adapter.
-#include "link/general_exchanges.h"
-#include "link/serial_channel.h"
-#include "platform/clock.h"
+#include "core/link/general_exchanges.h"
+#include "core/link/serial_channel.h"
+#include "core/platform/clock.h"
 #include "testkit.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // plugin does when the display goes away) with the serial channel still open: the
 // static objects go in any order and none may use another that is already gone. The
 // address sanitizer turns such a use into a failed exit.
-#include "link/serial_channel.h"
+#include "core/link/serial_channel.h"
 #include "pty_pair.h"
 #include "test_env.h"
 

@@ -3,17 +3,17 @@
 // line settings detection found and unlocks profile access again before its own commands;
 // the loss is told once. The adapter is the simulator's engine behind a fake port, on a
 // virtual clock; the one that comes back is a new one, locked as after power-on.
-#include "app/app_state.h"
-#include "app/language.h"
-#include "link/adapter_commands.h"
-#include "link/profile_transfer.h"
-#include "link/serial_channel.h"
-#include "pages/general_page.h"
-#include "link/quick_dial.h"
-#include "platform/file_dialog.h"
+#include "core/app/app_state.h"
+#include "core/app/language.h"
+#include "core/link/profile_transfer.h"
+#include "core/link/quick_dial.h"
+#include "core/link/serial_channel.h"
+#include "core/record/adapter_commands.h"
+#include "gui/pages/general_page.h"
+#include "gui/platform/file_dialog.h"
+#include "gui/res/dialog_builder.h"
 #include "program_rig.h"
 #include "qtest_main.h"
-#include "res/dialog_builder.h"
 
 #include <QLabel>
 #include <QPushButton>

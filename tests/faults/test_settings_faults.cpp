@@ -2,14 +2,14 @@
 // full of garbage: start-up still reaches the sheet, nothing is shown, and the file is
 // never damaged. The adapter is the simulator's engine behind a fake port, on a virtual
 // clock.
-#include "app/prop_sheet.h"
-#include "app/settings_store.h"
-#include "app/startup.h"
+#include "core/app/settings_store.h"
+#include "core/link/detection.h"
+#include "core/link/serial_channel.h"
+#include "core/platform/paths.h"
 #include "engine_adapter.h"
-#include "link/detection.h"
-#include "link/detection_dialog.h"
-#include "link/serial_channel.h"
-#include "platform/paths.h"
+#include "gui/app/prop_sheet.h"
+#include "gui/app/startup.h"
+#include "gui/link/detection_dialog.h"
 #include "program_rig.h"
 #include "qtest_main.h"
 #include "test_env.h"

@@ -1,8 +1,8 @@
 // The adapter engine in-process: replies, lock, record transfer, store, clock, bad input,
 // the boot loader dialogue and the fault switches.
 #include "adapter_engine.h"
+#include "core/record/adapter_commands.h"
 #include "factory_record.h"
-#include "link/adapter_commands.h"
 #include "replies.h"
 #include "sim_test_support.h"
 

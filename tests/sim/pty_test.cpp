@@ -1,6 +1,6 @@
 // The built kx220-sim over a real pty: line-settings matching, pacing, persistence across
 // restarts, ending, bad input, and lrzsz's sx sending to its boot loader.
-#include "link/adapter_commands.h"
+#include "core/record/adapter_commands.h"
 #include "sim_process.h"
 #include "sim_test_support.h"
 #include "test_env.h"

@@ -1,8 +1,8 @@
 // The simulator's record pieces: hex text, factory record, store file, clock parsing.
 #include "clock_entry.h"
+#include "core/record/profile_layout.h"
 #include "factory_record.h"
 #include "hex_text.h"
-#include "link/profile_layout.h"
 #include "profile_store.h"
 #include "sim_test_support.h"
 

@@ -12,8 +12,8 @@
 //                                             script and the adapter first
 #pragma once
 
+#include "core/link/serial_channel.h"
 #include "engine_adapter.h"
-#include "link/serial_channel.h"
 #include "test_env.h"
 #include "ui_script.h"
 

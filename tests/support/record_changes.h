@@ -2,7 +2,7 @@
 // the same length, with their new values (offset -> value).
 #pragma once
 
-#include "link/profile_layout.h"
+#include "core/record/profile_layout.h"
 
 #include <map>
 

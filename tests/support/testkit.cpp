@@ -1,6 +1,6 @@
 #include "testkit.h"
 
-#include "platform/process.h"
+#include "core/platform/process.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -10,9 +10,9 @@
 // Each installs itself on construction and restores the real service on destruction.
 #pragma once
 
-#include "platform/clock.h"
-#include "platform/message_box.h"
-#include "platform/serial_device.h"
+#include "core/platform/clock.h"
+#include "core/platform/message_box.h"
+#include "core/platform/serial_device.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,6 +1,6 @@
 #include "ui_script.h"
 
-#include "res/dialog_builder.h"
+#include "gui/res/dialog_builder.h"
 
 #include <QAbstractButton>
 #include <QTest>

@@ -1,9 +1,0 @@
-#include "app_state.h"
-
-namespace omniset {
-
-int DownloadActive = 0;
-int AutoUpgrade = 0;
-int DownloadFinished = 0;
-
-} // namespace omniset

@@ -1,0 +1,431 @@
+// The real serial ports: terminal devices driven with the system's own calls (open, termios,
+// poll), blocking as the link expects and never longer than its time-outs.
+#include "core/platform/serial_device.h"
+
+#include "core/platform/paths.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSocketNotifier>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <utility>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace omniset::platform {
+
+namespace {
+
+constexpr char kProcConsoles[] = "/proc/consoles";
+// Device numbers the kernel gives terminals.
+constexpr unsigned kVirtualConsoleMajor = 4; // tty0..tty63 (and ttyS*, minors 64 up)
+constexpr unsigned kLastVirtualConsoleMinor = 63;
+constexpr unsigned kTtyAuxMajor = 5;         // /dev/console is 5:1
+constexpr unsigned kConsoleMinor = 1;
+constexpr unsigned kFirstPtyMajor = 136;     // Unix98 pty slaves: 136..143
+constexpr unsigned kLastPtyMajor = 143;
+// How often a write looks whether the driver's output queue has emptied.
+constexpr int kDrainPollMs = 2;
+
+class PosixSerialDevice;
+// Never destroyed: a port still held by a static (the link's channel) is closed by its
+// destructor when the process exits, possibly after this set's own destructor would have
+// run.
+std::set<PosixSerialDevice*>& openDevices() {
+    static auto* devices = new std::set<PosixSerialDevice*>;
+    return *devices;
+}
+
+SerialOpener& opener() {
+    static SerialOpener fn;
+    return fn;
+}
+
+std::string& consolesFile() {
+    static std::string path = kProcConsoles;
+    return path;
+}
+
+std::function<int(int)>& queueProbe() {
+    static std::function<int(int)> fn;
+    return fn;
+}
+
+// Milliseconds on the real monotonic clock (the real ports run in real time even when a
+// test replaces the program's clock).
+std::int64_t realNow() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+int pollFor(int fd, short events, std::int64_t ms) {
+    pollfd pfd{fd, events, 0};
+    int r = ::poll(&pfd, 1, static_cast<int>(std::max<std::int64_t>(ms, 0)));
+    return r > 0 ? pfd.revents : 0;
+}
+
+// The device numbers of the kernel's consoles. Each line of the list ends with the
+// device's major:minor; a line without them is looked up under /dev by its name. tty0
+// stands for whichever virtual console is in front: all of them count.
+std::set<dev_t> consoleDevices() {
+    std::set<dev_t> devices{makedev(kTtyAuxMajor, kConsoleMinor)};
+    std::ifstream in(consolesFile());
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string name, word, last;
+        words >> name;
+        while (words >> word) last = word;
+        unsigned major = 0, minor = 0;
+        char colon = 0;
+        std::istringstream numbers(last);
+        dev_t dev = 0;
+        if (numbers >> major >> colon >> minor && colon == ':') {
+            dev = makedev(major, minor);
+        } else {
+            struct stat st {};
+            if (name.empty() || ::stat(("/dev/" + name).c_str(), &st) != 0) continue;
+            dev = st.st_rdev;
+        }
+        devices.insert(dev);
+        if (::major(dev) == kVirtualConsoleMajor && ::minor(dev) == 0)
+            for (unsigned m = 1; m <= kLastVirtualConsoleMinor; ++m)
+                devices.insert(makedev(kVirtualConsoleMajor, m));
+    }
+    return devices;
+}
+
+OpenError errorKind(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM: return OpenError::PermissionDenied;
+    case EBUSY:
+    case EWOULDBLOCK: return OpenError::InUse;
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+    case ENOTTY: return OpenError::NoDevice;
+    default: return OpenError::Other;
+    }
+}
+
+speed_t speedCode(std::uint32_t rate) {
+    switch (rate) {
+    case 600: return B600;
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    case 230400: return B230400;
+    default: return 0;
+    }
+}
+
+int driverOutputQueue(int fd) {
+    if (queueProbe()) return queueProbe()(fd);
+    int queued = 0;
+    return ::ioctl(fd, TIOCOUTQ, &queued) == 0 ? queued : 0;
+}
+
+class PosixSerialDevice final : public SerialDevice {
+  public:
+    static std::unique_ptr<SerialDevice> open(const std::string& path, OpenFailure* why);
+    ~PosixSerialDevice() override { close(); }
+
+    ConfigureResult configure(const LineSettings& settings) override;
+    bool setDtr(bool on) override;
+    bool write(const char* data, int count) override;
+    int read(char* buffer, int limit) override;
+    void purge() override;
+    bool close() override;
+    bool lost() const override { return lost_; }
+    bool checkLost() override;
+
+  private:
+    PosixSerialDevice() = default;
+    void markLost();
+    void watchIdle();
+
+    int fd_ = -1;
+    bool pty_ = false; // a pseudo-terminal carries bytes, not bits: no parity, no modem lines
+    bool lost_ = false;
+    termios found_{};  // the driver's settings before the open: put back by close()
+    bool owned_ = false; // found_ is known and the port is ours to put back
+    std::unique_ptr<QSocketNotifier> idleWatch_;
+};
+
+// A port whose device went away (the far end of a pty closed, a USB adapter pulled)
+// reports a hang-up and stays readable for ever: it is released at once, so that neither
+// the event loop nor a read spins on it.
+bool PosixSerialDevice::checkLost() {
+    if (lost_) return true;
+    if (fd_ < 0) return false;
+    if (!(pollFor(fd_, POLLIN, 0) & (POLLHUP | POLLNVAL))) return false;
+    markLost();
+    return true;
+}
+
+void PosixSerialDevice::markLost() {
+    lost_ = true;
+    openDevices().erase(this);
+    if (idleWatch_) idleWatch_->setEnabled(false);
+    ::close(fd_);
+    fd_ = -1;
+}
+
+// While nothing is read, the hang-up of an idle port shows only to the event loop: a
+// notifier looks at the port when it becomes readable. Bytes that wait for the next
+// exchange switch it off until that exchange has read or purged them.
+void PosixSerialDevice::watchIdle() {
+    if (fd_ < 0) return;
+    if (!idleWatch_) {
+        if (!QCoreApplication::instance()) return;
+        idleWatch_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+        QObject::connect(idleWatch_.get(), &QSocketNotifier::activated, idleWatch_.get(),
+                         [this] {
+                             if (!checkLost() && idleWatch_) idleWatch_->setEnabled(false);
+                         });
+    }
+    idleWatch_->setEnabled(true);
+}
+
+std::unique_ptr<SerialDevice> PosixSerialDevice::open(const std::string& path, OpenFailure* why) {
+    auto fail = [&](OpenError kind, int error) -> std::unique_ptr<SerialDevice> {
+        if (why) *why = {kind, path, error ? std::strerror(error) : std::string()};
+        return nullptr;
+    };
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return fail(errorKind(errno), errno);
+    if (!S_ISCHR(st.st_mode)) return fail(OpenError::NoDevice, ENOTTY);
+    // Never talk to the system console: what is typed there is not the adapter's.
+    if (consoleDevices().count(st.st_rdev)) return fail(OpenError::Console, 0);
+
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return fail(errorKind(errno), errno);
+    std::unique_ptr<PosixSerialDevice> dev(new PosixSerialDevice);
+    dev->fd_ = fd;
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0) {
+        int error = errno;
+        return fail(errorKind(error == EINVAL ? ENOTTY : error), error);
+    }
+    // The driver's exclusive mode keeps other users out; it does not stop root, which an
+    // advisory lock on the device does (a second instance of the program).
+    ::ioctl(fd, TIOCEXCL);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(OpenError::InUse, EWOULDBLOCK);
+    dev->found_ = tio;
+    dev->owned_ = true;
+    dev->pty_ = major(st.st_rdev) >= kFirstPtyMajor && major(st.st_rdev) <= kLastPtyMajor;
+
+    // Bytes as they are, in both directions: no line editing, echo, signals or character
+    // translation. The line format (rate, bits, parity, stop bits) and the flow control
+    // (CRTSCTS, IXON, IXOFF) stay as the driver has them.
+    tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IMAXBEL);
+    tio.c_oflag &= ~OPOST;
+    tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    tio.c_cflag |= CREAD | CLOCAL;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0) return fail(errorKind(errno), errno);
+    dev->watchIdle();
+    openDevices().insert(dev.get());
+    return dev;
+}
+
+ConfigureResult PosixSerialDevice::configure(const LineSettings& s) {
+    if (fd_ < 0) return ConfigureResult::StateUnreadable;
+    termios tio{};
+    if (::tcgetattr(fd_, &tio) != 0) {
+        checkLost();
+        return ConfigureResult::StateUnreadable;
+    }
+    const speed_t speed = speedCode(s.baudRate);
+    if (speed == 0) return ConfigureResult::StateRefused;
+    tio.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD | CMSPAR);
+    tio.c_cflag |= s.dataBits == 7 ? CS7 : CS8;
+    if (s.stopBits == TwoStopBits) tio.c_cflag |= CSTOPB;
+    switch (s.parity) {
+    case ParityOdd: tio.c_cflag |= PARENB | PARODD; break;
+    case ParityEven: tio.c_cflag |= PARENB; break;
+    case ParityMark: tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
+    case ParitySpace: tio.c_cflag |= PARENB | CMSPAR; break;
+    default: break;
+    }
+    ::cfsetispeed(&tio, speed);
+    ::cfsetospeed(&tio, speed);
+    // One change of the line: rate, bits, parity and stop bits together.
+    if (::tcsetattr(fd_, TCSANOW, &tio) != 0)
+        return checkLost() ? ConfigureResult::StateUnreadable : ConfigureResult::StateRefused;
+    // The call succeeds when any part was applied: look at what the driver took. A pty
+    // keeps 8 data bits and no parity enable, which is not a failure there.
+    termios now{};
+    if (::tcgetattr(fd_, &now) != 0) return ConfigureResult::StateRefused;
+    tcflag_t format = CSIZE | CSTOPB | PARENB | PARODD | CMSPAR;
+    if (pty_) format = CSTOPB | PARODD | CMSPAR;
+    if ((now.c_cflag & format) != (tio.c_cflag & format) || ::cfgetospeed(&now) != speed)
+        return ConfigureResult::StateRefused;
+    return ConfigureResult::Ok;
+}
+
+bool PosixSerialDevice::setDtr(bool on) {
+    if (fd_ < 0) return false;
+    int line = TIOCM_DTR;
+    bool ok = ::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line) == 0;
+    return ok || pty_; // a pty has no modem lines
+}
+
+// The bytes go into the driver as it takes them, then the write waits until the driver
+// has put them on the line; both within the one time-out, so that an adapter that stalls
+// the line (flow control held, a USB adapter that stopped taking data) holds the program
+// for 1000 + count ms at most. Bytes the driver took but did not send by then stay queued:
+// on a slow line they still go out, and the next exchange's purge drops them otherwise.
+bool PosixSerialDevice::write(const char* data, int count) {
+    if (fd_ < 0 || count <= 0) return false;
+    const std::int64_t deadline = realNow() + kWriteTotalConstantMs + count;
+    int done = 0;
+    while (done < count) {
+        auto n = ::write(fd_, data + done, static_cast<std::size_t>(count - done));
+        if (n > 0) {
+            done += static_cast<int>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN) {
+            checkLost();
+            return false;
+        }
+        const auto left = deadline - realNow();
+        if (left <= 0) return false;
+        if (pollFor(fd_, POLLOUT, left) & (POLLHUP | POLLERR | POLLNVAL)) {
+            if (checkLost()) return false;
+        }
+    }
+    while (driverOutputQueue(fd_) > 0) {
+        const auto left = deadline - realNow();
+        if (left <= 0) return false;
+        pollFor(-1, 0, std::min<std::int64_t>(left, kDrainPollMs)); // a plain sleep
+        if (checkLost()) return false;
+    }
+    return true;
+}
+
+int PosixSerialDevice::read(char* buffer, int limit) {
+    if (fd_ < 0) return -1;
+    if (limit <= 0) return 0;
+    const std::int64_t totalDeadline = realNow() + kReadTotalConstantMs + limit;
+    std::int64_t intervalDeadline = totalDeadline; // no interval limit before the first byte
+    int got = 0;
+    auto gone = [&] { return got > 0 ? got : -1; };
+    while (got < limit) {
+        auto n = ::read(fd_, buffer + got, static_cast<std::size_t>(limit - got));
+        if (n > 0) {
+            got += static_cast<int>(n);
+            intervalDeadline = realNow() + kReadIntervalMs;
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN) {
+            checkLost();
+            return gone();
+        }
+        // Nothing waits (or the end of a hung-up line).
+        if (checkLost()) return gone();
+        const auto left = std::min(totalDeadline, intervalDeadline) - realNow();
+        if (left <= 0) break;
+        const int events = pollFor(fd_, POLLIN, left);
+        if (events & (POLLHUP | POLLERR | POLLNVAL) && (checkLost() || !(events & POLLHUP)))
+            return gone();
+    }
+    watchIdle();
+    return got;
+}
+
+void PosixSerialDevice::purge() {
+    if (fd_ < 0 || checkLost()) return;
+    ::tcflush(fd_, TCIOFLUSH);
+    watchIdle();
+}
+
+bool PosixSerialDevice::close() {
+    openDevices().erase(this);
+    idleWatch_.reset();
+    if (fd_ < 0) return false;
+    // Leave the port as the driver had it (flow control, line format, modes).
+    if (owned_) ::tcsetattr(fd_, TCSANOW, &found_);
+    bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    return closed;
+}
+
+} // namespace
+
+std::unique_ptr<SerialDevice> openSerialDevice(int port, OpenFailure* why) {
+    OpenFailure ignored;
+    if (!why) why = &ignored;
+    *why = {};
+    if (opener()) return opener()(port, why);
+    const QString path = resolvePortDevice(port);
+    if (path.isEmpty()) {
+        // The COMn link dangles: name where it leads.
+        *why = {OpenError::DanglingLink,
+                QFile::encodeName(QFileInfo(portLinkPath(port)).symLinkTarget()).toStdString(),
+                {}};
+        return nullptr;
+    }
+    return PosixSerialDevice::open(QFile::encodeName(path).toStdString(), why);
+}
+
+std::string openErrorText(const OpenFailure& f) {
+    switch (f.kind) {
+    case OpenError::None: return "opened";
+    case OpenError::DanglingLink: return "its link leads to " + f.device + ", which does not exist";
+    case OpenError::NoDevice: return f.device + ": no such serial device";
+    case OpenError::PermissionDenied:
+        return f.device + ": permission denied (serial ports belong to the dialout group: "
+                          "add your user to it, e.g. sudo adduser $USER dialout, then log in "
+                          "again)";
+    case OpenError::InUse: return f.device + ": in use by another program";
+    case OpenError::Console: return f.device + " is the system console: not used";
+    case OpenError::Other: break;
+    }
+    return f.device + ": cannot be opened" + (f.detail.empty() ? "" : " (" + f.detail + ")");
+}
+
+void setSerialOpener(SerialOpener fn) { opener() = std::move(fn); }
+
+std::unique_ptr<SerialDevice> openSerialDevicePath(const QString& path, OpenFailure* why) {
+    OpenFailure ignored;
+    return PosixSerialDevice::open(QFile::encodeName(path).toStdString(), why ? why : &ignored);
+}
+
+void setConsolesFile(const std::string& path) {
+    consolesFile() = path.empty() ? std::string(kProcConsoles) : path;
+}
+
+void setOutputQueueProbe(std::function<int(int fd)> probe) { queueProbe() = std::move(probe); }
+
+void releaseAllSerialDevices() {
+    auto devices = openDevices();
+    for (auto* dev : devices) dev->close();
+}
+
+} // namespace omniset::platform

@@ -1,3 +1,0 @@
-target_sources(omniset_ui PRIVATE
-    link/detection_dialog.cpp
-)

@@ -1,3 +1,0 @@
-target_sources(omniset_ui PRIVATE
-    pages/general_page.cpp
-)
