@@ -40,7 +40,7 @@ for run in $(seq "$runs"); do
     sim=$!
     for _ in $(seq 100); do [ -e "$links/com1" ] && break; sleep 0.02; done
     start=$(date +%s%N)
-    build/src/omniset-cli -q backup "$scratch/$run.json" >/dev/null
+    build/src/cli/omniset-cli -q backup "$scratch/$run.json" >/dev/null
     wall=$(( ($(date +%s%N) - start) / 1000000 ))
     kill "$sim"; wait "$sim" 2>/dev/null || true
     first=$(grep -m1 'host: ati3' "$scratch/$run.log" | cut -d' ' -f1)

@@ -62,7 +62,7 @@ for run in $(seq "$runs"); do
     # omniset-cli flash
     startSim "$scratch/flash.log"
     start=$(date +%s%N)
-    build/src/omniset-cli -q flash --no-backup "$scratch/image.dl" >"$scratch/flash.out"
+    build/src/cli/omniset-cli -q flash --no-backup "$scratch/image.dl" >"$scratch/flash.out"
     wall=$(( ($(date +%s%N) - start) / 1000000 ))
     kill "$sim"; wait "$sim" 2>/dev/null || true
     read -r ours oursBlocks <<<"$(steady "$scratch/flash.log")"

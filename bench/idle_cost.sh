@@ -22,7 +22,7 @@ mkdir -p "$links"
 for n in 2 3 4; do ln -s "$scratch/none$n" "$links/com$n"; done
 "$build/sim/kx220-sim" --com 1 --store "$scratch/sim.store" & sim=$!
 for _ in $(seq 100); do [ -e "$links/com1" ] && break; sleep 0.02; done
-"$build/src/omniset" & app=$!
+"$build/src/gui/omniset" & app=$!
 timeout 30 xdotool search --sync --onlyvisible --name '^Velmar Brantis KX220\(Current Profile\)$' >/dev/null
 sleep 2 # let the first paint and the page fills settle
 

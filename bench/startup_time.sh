@@ -20,7 +20,7 @@ for run in $(seq "$runs"); do
     build/sim/kx220-sim --com 1 --store "$scratch/$run.store" & sim=$!
     for _ in $(seq 100); do [ -e "$links/com1" ] && break; sleep 0.02; done
     start=$(date +%s%N)
-    build/src/omniset & app=$!
+    build/src/gui/omniset & app=$!
     # Poll every 5 ms (xdotool's own --sync polls only twice a second).
     # A run that has not shown the sheet after 30 s is reported and ends the benchmark.
     until xdotool search --onlyvisible --name '^Velmar Brantis KX220\(Current Profile\)$' >/dev/null; do

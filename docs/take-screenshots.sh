@@ -45,7 +45,7 @@ for lang in en zh; do
     sim=$!
     pids+=("$sim")
     for _ in $(seq 100); do [ -e "$links/com1" ] && break; sleep 0.05; done
-    "$build/src/omniset" &
+    "$build/src/gui/omniset" &
     app=$!
     pids+=("$app")
     window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Velmar Brantis KX220\(' | head -n1)
