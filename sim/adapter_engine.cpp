@@ -279,7 +279,7 @@ void AdapterEngine::runCommand(const std::string& line, Millis now) {
     else if (is(k::kIdentify)) {
         int nth = countExchange(Exchange::Identify);
         if (vanishesAt(Exchange::Identify, nth)) return;
-        std::string text = identifyReply();
+        std::string text = identifyReply(fill());
         if (noisyAt(Exchange::Identify, nth)) flipBit(text, text.find(k::kFamilyName));
         reply(text);
         if (settings_.faults.silentAfterDetection) {
@@ -289,19 +289,19 @@ void AdapterEngine::runCommand(const std::string& line, Millis now) {
     } else if (is(k::kUnlockCommand)) {
         mode_ = Mode::AccessCode;
         reply(accessPrompt());
-    } else if (is(k::kVersionQuery)) reply(versionReply(firmware_));
-    else if (is(k::kPortTypeQuery)) reply(portTypeReply());
-    else if (is(k::kModelQuery)) reply(modelReply());
+    } else if (is(k::kVersionQuery)) reply(versionReply(firmware_, fill()));
+    else if (is(k::kPortTypeQuery)) reply(portTypeReply(fill()));
+    else if (is(k::kModelQuery)) reply(modelReply(fill()));
     else if (is(k::kDateQuery)) {
         mode_ = Mode::DateEntry;
-        reply(datePrompt(adapterClock()));
+        reply(datePrompt(adapterClock(), fill()));
     } else if (is(k::kTimeQuery)) {
         mode_ = Mode::TimeEntry;
-        reply(timePrompt(adapterClock()));
+        reply(timePrompt(adapterClock(), fill()));
     } else if (is(k::kFactoryReset)) {
         store_.restoreFactory();
         persist();
-        reply(factoryResetReply());
+        reply(factoryResetReply(fill()));
     } else if (is(k::kDownloadStart)) {
         mode_ = Mode::BootConfirm;
         bootPrompt(downloadPrompt());
@@ -329,7 +329,7 @@ bool AdapterEngine::runProfileCommand(const std::string& word, Millis now) {
 bool AdapterEngine::runQuickDial(const std::string& word) {
     for (int slot = 0; slot < kQuickDialCount; ++slot) {
         if (word == commandWord(k::quickDialQuery(slot))) {
-            reply(quickDialReply(store_.quickDial(slot)));
+            reply(quickDialReply(store_.quickDial(slot), fill()));
             return true;
         }
         std::string store = commandWord(k::quickDialStore(slot, ""));
@@ -405,7 +405,7 @@ void AdapterEngine::finishDate(const std::string& line) {
         t.tm_isdst = -1;
         clockOffset_ = std::mktime(&t) - settings_.wallClock();
     }
-    reply(dateAnswer(line.size() + 1, adapterClock(), date.has_value()));
+    reply(dateAnswer(line.size() + 1, adapterClock(), date.has_value(), fill()));
 }
 
 void AdapterEngine::finishTime(const std::string& line) {
@@ -418,7 +418,7 @@ void AdapterEngine::finishTime(const std::string& line) {
         t.tm_isdst = -1;
         clockOffset_ = std::mktime(&t) - settings_.wallClock();
     }
-    reply(timeAnswer(line.size() + 1, adapterClock(), time.has_value()));
+    reply(timeAnswer(line.size() + 1, adapterClock(), time.has_value(), fill()));
 }
 
 // The image is on disk before the EOT is acknowledged; if it cannot be written, the

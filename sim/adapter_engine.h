@@ -15,6 +15,7 @@
 
 #include "faults.h"
 #include "profile_store.h"
+#include "replies.h"
 #include "xmodem_receiver.h"
 
 #include <ctime>
@@ -34,6 +35,7 @@ struct EngineSettings {
     std::string imagePath;   // where a downloaded firmware image goes
     Faults faults;
     std::function<std::time_t()> wallClock; // the PC-independent base of the adapter clock
+    bool shortReplies = false; // replies without the blanks that fill the program's reads
 };
 
 // Firmware versions the adapter may report; all but kCurrentFirmware are old.
@@ -93,6 +95,7 @@ class AdapterEngine {
     int countExchange(Exchange kind);
     bool vanishesAt(Exchange kind, int nth);
     bool noisyAt(Exchange kind, int nth) const;
+    Fill fill() const { return settings_.shortReplies ? Fill::Shortest : Fill::Limit; }
 
     EngineSettings settings_;
     std::string firmware_;

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
         !makeParentDirectories(options->imagePath, &error))
         return fail(error);
     EngineSettings settings{options->firmware, options->storePath, options->imagePath,
-                            options->faults, {}};
+                            options->faults, {}, options->shortReplies};
     AdapterEngine engine(settings);
     if (!engine.storeLoaded()) return fail(engine.storeError());
     if (options->verbose) engine.setLog([](std::string_view text) { transcript(text); });

@@ -47,6 +47,7 @@ const option kLongOptions[] = {
     {"no-pace", no_argument, nullptr, 'p'},
     {"once", no_argument, nullptr, 'o'},
     {"help", no_argument, nullptr, 'h'},
+    {"short-replies", no_argument, nullptr, 'r'},
     {"fault-bad-checksum", no_argument, nullptr, kFaultBadChecksum},
     {"fault-short-read", no_argument, nullptr, kFaultShortRead},
     {"fault-silent-after-detect", no_argument, nullptr, kFaultSilent},
@@ -100,6 +101,7 @@ bool apply(int code, const char* arg, Options& o, std::string* error) {
     case 'p': return o.pace = false, true;
     case 'o': return o.once = true;
     case 'h': return o.help = true;
+    case 'r': return o.shortReplies = true;
     case kFaultBadChecksum: return f.badReadChecksum = true;
     case kFaultShortRead: return f.shortReadReply = true;
     case kFaultSilent: return f.silentAfterDetection = true;
@@ -210,6 +212,9 @@ Options:
   --no-pace          send and take bytes at once instead of at the line's rate
                      (about 10 bit times per character)
   --once             end when the host closes the port after having opened it
+  --short-replies    answer every command with the shortest reply the program relies
+                     on (the echo, the text it looks for, the final result) instead of
+                     filling its read limits with blanks, as another adapter may
   --help             this text
 
 Fault switches (for tests and demonstrations):

@@ -32,6 +32,7 @@ struct Options {
     bool pace = true;
     bool once = false;
     bool help = false;
+    bool shortReplies = false;
     Faults faults;
 };
 

@@ -33,10 +33,10 @@ std::string timeOf(const std::tm& t) {
 } // namespace
 
 std::string fitted(std::size_t echoLength, std::string_view head, std::string_view tail,
-                   std::size_t total) {
+                   std::size_t total, Fill fill) {
     std::size_t have = echoLength + head.size() + tail.size();
     std::string out(head);
-    if (have < total) out.append(total - have, ' ');
+    if (fill == Fill::Limit && have < total) out.append(total - have, ' ');
     out.append(tail);
     return out;
 }
@@ -44,55 +44,56 @@ std::string fitted(std::size_t echoLength, std::string_view head, std::string_vi
 std::string okReply() { return "\r\nOK\r\n"; }
 std::string errorReply() { return "\r\nERROR\r\n"; }
 
-std::string identifyReply() {
+std::string identifyReply(Fill fill) {
+    if (fill == Fill::Shortest) return "\r\n" + str(k::kFamilyName) + "\r\nOK\r\n";
     return fitted(k::kIdentify.size(), "\r\n" + str(k::kFamilyName) + " KX220 ISDN", "\r\n\r\nOK\r\n",
-                  k::kIdentifyReplyLimit);
+                  k::kIdentifyReplyLimit, fill);
 }
 
-std::string versionReply(std::string_view version) {
+std::string versionReply(std::string_view version, Fill fill) {
     std::string line = "Brantis KX220 Firmware " + str(k::kVersionWord) + " " + str(version);
-    return fitted(kEchoAti, kCrLf, line + "\r\n\r\nOK\r\n", k::kIdentReplyLimit);
+    return fitted(kEchoAti, kCrLf, line + "\r\n\r\nOK\r\n", k::kIdentReplyLimit, fill);
 }
 
 // The port type starts at character kPortTypeOffset of the reply, echo included.
-std::string portTypeReply() {
+std::string portTypeReply(Fill fill) {
     std::string head = fitted(kEchoAti, "\r\nISDN Interface Type:", "", k::kPortTypeOffset);
-    return fitted(kEchoAti, head + str(kPortType), "\r\n\r\nOK\r\n", k::kIdentReplyLimit);
+    return fitted(kEchoAti, head + str(kPortType), "\r\n\r\nOK\r\n", k::kIdentReplyLimit, fill);
 }
 
-std::string modelReply() {
-    return fitted(kEchoAti, kCrLf, str(kModelText) + "\r\n\r\nOK\r\n", k::kIdentReplyLimit);
+std::string modelReply(Fill fill) {
+    return fitted(kEchoAti, kCrLf, str(kModelText) + "\r\n\r\nOK\r\n", k::kIdentReplyLimit, fill);
 }
 
-std::string quickDialReply(std::string_view digits) {
+std::string quickDialReply(std::string_view digits, Fill fill) {
     std::size_t echo = k::quickDialQuery(0).size();
-    return fitted(echo, "\n" + str(digits), "\r\nOK\r\n", k::kQuickDialReplyLimit);
+    return fitted(echo, "\n" + str(digits), "\r\nOK\r\n", k::kQuickDialReplyLimit, fill);
 }
 
-std::string datePrompt(const std::tm& now) {
+std::string datePrompt(const std::tm& now, Fill fill) {
     std::string head = "\r\nCurrent date is " + dateOf(now) + "\r\n";
     return fitted(kEchoClockQuery, head, "Enter new date " + str(k::kDatePrompt) + " ",
-                  k::kClockReplyLimit);
+                  k::kClockReplyLimit, fill);
 }
 
-std::string timePrompt(const std::tm& now) {
+std::string timePrompt(const std::tm& now, Fill fill) {
     std::string head = "\r\nCurrent time is " + timeOf(now) + "\r\n";
-    return fitted(kEchoClockQuery, head, str(k::kTimePrompt) + " ", k::kClockReplyLimit);
+    return fitted(kEchoClockQuery, head, str(k::kTimePrompt) + " ", k::kClockReplyLimit, fill);
 }
 
-std::string dateAnswer(std::size_t echoLength, const std::tm& clock, bool accepted) {
+std::string dateAnswer(std::size_t echoLength, const std::tm& clock, bool accepted, Fill fill) {
     std::string head = accepted ? "\r\nDate set to " + dateOf(clock) : "\r\n" + str(k::kDateRejected);
-    return fitted(echoLength, head, accepted ? "\r\nOK\r\n" : "\r\nERROR\r\n", k::kClockReplyLimit);
+    return fitted(echoLength, head, accepted ? "\r\nOK\r\n" : "\r\nERROR\r\n", k::kClockReplyLimit, fill);
 }
 
-std::string timeAnswer(std::size_t echoLength, const std::tm& clock, bool accepted) {
+std::string timeAnswer(std::size_t echoLength, const std::tm& clock, bool accepted, Fill fill) {
     std::string head = accepted ? "\r\nTime set to " + timeOf(clock) : "\r\n" + str(k::kTimeRejected);
-    return fitted(echoLength, head, accepted ? "\r\nOK\r\n" : "\r\nERROR\r\n", k::kClockReplyLimit);
+    return fitted(echoLength, head, accepted ? "\r\nOK\r\n" : "\r\nERROR\r\n", k::kClockReplyLimit, fill);
 }
 
-std::string factoryResetReply() {
+std::string factoryResetReply(Fill fill) {
     return fitted(k::kFactoryReset.size(), "\r\nFactory settings restored", "\r\nOK\r\n",
-                  k::kIdentReplyLimit);
+                  k::kIdentReplyLimit, fill);
 }
 
 std::string accessPrompt() { return "\r\nAccess code: "; }

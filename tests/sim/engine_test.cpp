@@ -89,6 +89,43 @@ TEST_F(EngineTest, IdentificationRepliesFillTheProgramsReads) {
     EXPECT_EQ(model.substr(at, model.find('\r', at) - at), kModelText);
 }
 
+// With --short-replies every reply is the echo, what the program looks for and the final
+// result: shorter than the program's read, without the blanks that fill it.
+TEST_F(EngineTest, ShortRepliesCarryOnlyWhatTheProgramReliesOn) {
+    EngineSettings s = settings();
+    s.shortReplies = true;
+    AdapterEngine e(s);
+    ask(e, k::quickDialStore(2, "5551"));
+    struct Case {
+        std::string sent;
+        std::string_view relied; // text the program looks for in the reply
+        int limit;               // the program's read limit
+        std::string_view end;    // how the reply ends
+    };
+    const Case cases[] = {
+        {std::string(k::kIdentify), k::kFamilyName, k::kIdentifyReplyLimit, "OK\r\n"},
+        {std::string(k::kVersionQuery), "Version 2.0\r", k::kIdentReplyLimit, "OK\r\n"},
+        {std::string(k::kPortTypeQuery), kPortType, k::kIdentReplyLimit, "OK\r\n"},
+        {std::string(k::kModelQuery), kModelText, k::kIdentReplyLimit, "OK\r\n"},
+        {k::quickDialQuery(2), "5551", k::kQuickDialReplyLimit, "OK\r\n"},
+        {std::string(k::kFactoryReset), k::kOk, k::kIdentReplyLimit, "OK\r\n"},
+        {std::string(k::kDateQuery), k::kDatePrompt, k::kClockReplyLimit, " "},
+        {k::dateText(3, 5, 2001), k::kOk, k::kClockReplyLimit, "OK\r\n"},
+        {std::string(k::kTimeQuery), k::kTimePrompt, k::kClockReplyLimit, " "},
+        {k::timeText(9, 7, 3), k::kOk, k::kClockReplyLimit, "OK\r\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string reply = ask(e, c.sent);
+        EXPECT_LT(reply.size(), std::size_t(c.limit)) << c.sent;
+        EXPECT_EQ(reply.find("  "), std::string::npos) << reply;
+        EXPECT_NE(reply.find(c.relied), std::string::npos) << reply;
+        EXPECT_TRUE(reply.ends_with(c.end)) << reply;
+    }
+    // The port type still stands where the program takes it from.
+    const std::string type = ask(e, k::kPortTypeQuery);
+    EXPECT_EQ(type.substr(k::kPortTypeOffset, k::kPortTypeWidth), kPortType);
+}
+
 class VersionReplyTest : public EngineTest, public testing::WithParamInterface<const char*> {};
 
 // The program judges the firmware current when "2.0" appears anywhere, takes the record

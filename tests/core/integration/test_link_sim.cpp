@@ -1,5 +1,7 @@
 // The program's serial channel and profile transfer against kx220-sim over a real pty.
+#include "core/link/identification.h"
 #include "core/link/profile_transfer.h"
+#include "core/link/quick_dial.h"
 #include "core/link/serial_channel.h"
 #include "core/record/adapter_commands.h"
 #include "sim_process.h"
@@ -107,4 +109,25 @@ TEST_F(LinkSim, AWrittenProfileSurvivesARestartAndFactoryResetRestoresTheCurrent
     EXPECT_NE(SerialReadText(kx220::kIdentReplyLimit).find(kx220::kOk), std::string::npos);
     ASSERT_TRUE(ReadProfile(profileReadCommand(5)));
     EXPECT_EQ(ProfileImage(), factory);
+}
+
+// An adapter whose replies do not fill the program's reads: every exchange still takes
+// what it relies on (each read then ends on its quiet time instead of its byte count).
+TEST_F(LinkSim, ShortRepliesGiveTheSameResults) {
+    test::SimProcess sim({"--com", "1", "--no-pace", "--short-replies", "--store",
+                          storePath("short.store")});
+    ASSERT_TRUE(SerialOpen(1));
+    EXPECT_TRUE(answersIdentification());
+    DetermineProfileLength();
+    EXPECT_EQ(ProfileLength, kLongProfileLength);
+    const AdapterIdentity who = identifyAdapter();
+    EXPECT_TRUE(who.current);
+    EXPECT_EQ(who.version, "Version 2.0");
+    EXPECT_EQ(who.portType, "Euro-ISDN S0");
+    EXPECT_TRUE(who.model.startsWith("Velmar KX220"));
+    UnlockProfiles();
+    EXPECT_TRUE(ReadProfile(profileReadCommand(5)));
+    storeQuickDialNumbers({"5551", "", "26", ""});
+    PumpedWait(300); // the stores' answers, which nobody reads, are in before the queries
+    EXPECT_EQ(readQuickDialNumbers(), (QuickDialNumbers{"5551", "", "26", ""}));
 }
