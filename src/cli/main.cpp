@@ -3,6 +3,7 @@
 #include "cli/options.h"
 #include "cli/terminal.h"
 #include "core/app/language.h"
+#include "core/link/serial_channel.h"
 #include "core/platform/paths.h"
 
 #include <QCoreApplication>
@@ -35,6 +36,8 @@ int main(int argc, char** argv) {
     platform::setSettingsBaseName(QStringLiteral("omniset"));
     initLanguageMode();
     installTerminalMessages();
+    // Reads end as soon as their replies are whole, never later than the windows' waits.
+    EndReadsWhenWhole = true;
     // 3. The command line.
     QString error;
     const auto cl = parseCommandLine(QCoreApplication::arguments().mid(1), &error);

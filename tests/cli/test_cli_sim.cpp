@@ -243,13 +243,17 @@ TEST_F(CliSim, CtrlCDuringABackupEndsCleanlyWithoutAFile) {
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(OMNISET_CLI_PATH), {QStringLiteral("backup"), file});
     ASSERT_TRUE(p.waitForStarted());
-    // Into the profile reads (the paced backup takes several seconds).
-    QThread::msleep(3000);
+    // Into the profile reads: interrupted once the second one has begun.
+    QByteArray err;
+    p.setReadChannel(QProcess::StandardError);
+    while (!err.contains("Reading Profile 1") && p.waitForReadyRead(10000))
+        err += p.readAllStandardError();
+    ASSERT_TRUE(err.contains("Reading Profile 1")) << err.toStdString();
     ::kill(static_cast<pid_t>(p.processId()), SIGINT);
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), 130);
-    EXPECT_TRUE(
-        QString::fromLocal8Bit(p.readAllStandardError()).contains(QStringLiteral("Interrupted")));
+    err += p.readAllStandardError();
+    EXPECT_TRUE(QString::fromLocal8Bit(err).contains(QStringLiteral("Interrupted")));
     EXPECT_FALSE(QFile::exists(file));
     // The port was let go: the adapter answers the next program at once.
     EXPECT_EQ(runCli({"-q", "info"}).code, 0);

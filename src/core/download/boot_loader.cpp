@@ -1,6 +1,7 @@
 #include "core/download/boot_loader.h"
 
 #include "core/app/messages.h"
+#include "core/link/reply_checks.h"
 #include "core/link/serial_channel.h"
 #include "core/record/adapter_commands.h"
 
@@ -28,7 +29,8 @@ bool failAcknowledge() {
 bool promptAnswered(std::string_view send, std::string_view prompt) {
     SerialPurge();
     SerialWrite(send);
-    std::string reply = SerialReadText(kx220::kPromptReplyLimit);
+    std::string reply = SerialReadReply(kx220::kPromptReplyLimit, 0,
+                                        promptCheck(prompt, quietMs(SerialLineSettings())));
     reply.resize(std::min(reply.size(), reply.find('\0')));
     return reply.find(prompt) != std::string::npos;
 }

@@ -3,6 +3,7 @@
 #include "core/app/language.h"
 #include "core/app/messages.h"
 #include "core/app/settings_store.h"
+#include "core/link/reply_checks.h"
 #include "core/link/serial_channel.h"
 #include "core/platform/paths.h"
 #include "core/platform/process.h"
@@ -117,9 +118,12 @@ IdentifyTry tryIdentification(const platform::LineSettings& settings,
     SerialPurge();
     if (!SerialWrite(kx220::kIdentify))
         return SerialLost() ? IdentifyTry::PortLost : IdentifyTry::SendFailed;
-    PumpedWait(LineDelay(10));
+    // Where reads end with their replies, the wait for the reply is part of the read.
+    const int lead = LineDelay(10);
+    if (!EndReadsWhenWhole) PumpedWait(lead);
     if (stopped && stopped()) return IdentifyTry::Silent;
-    auto reply = SerialReadText(kx220::kIdentifyReplyLimit);
+    auto reply = SerialReadReply(kx220::kIdentifyReplyLimit, EndReadsWhenWhole ? lead : 0,
+                                 resultLineCheck());
     if (SerialLost()) return IdentifyTry::PortLost;
     reply = reply.substr(0, reply.find('\0'));
     return reply.find(kx220::kFamilyName) != std::string::npos ? IdentifyTry::Answered

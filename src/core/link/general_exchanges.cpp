@@ -2,6 +2,7 @@
 #include "core/link/general_exchanges.h"
 
 #include "core/link/identification.h"
+#include "core/link/serial_channel.h"
 #include "core/platform/clock.h"
 #include "core/record/adapter_commands.h"
 
@@ -13,6 +14,11 @@ namespace {
 
 // The reply to the factory reset is read up to this many bytes.
 constexpr int kResetReplyLimit = 50;
+
+// A clock prompt is whole once it has come and the line fell quiet.
+platform::ReplyCheck promptWhole(std::string_view prompt) {
+    return promptCheck(prompt, quietMs(SerialLineSettings()));
+}
 
 bool contains(std::string_view reply, std::string_view marker) {
     return reply.find(marker) != std::string_view::npos;
@@ -27,7 +33,9 @@ std::string withoutCr(std::string text) {
 
 ClockResult setAdapterClock() {
     ClockResult r;
-    if (!contains(adapterExchange(kx220::kDateQuery, kx220::kClockReplyLimit), kx220::kDatePrompt))
+    if (!contains(adapterExchange(kx220::kDateQuery, kx220::kClockReplyLimit,
+                                  promptWhole(kx220::kDatePrompt)),
+                  kx220::kDatePrompt))
         return r;
     // The date is taken when it is sent, the time likewise: a second may pass between.
     const QDate d = platform::localNow().date();
@@ -35,7 +43,8 @@ ClockResult setAdapterClock() {
     r.dateSent = withoutCr(date);
     r.dateReply = adapterExchange(date, kx220::kClockReplyLimit);
     r.dateAccepted = !contains(r.dateReply, kx220::kDateRejected);
-    if (!contains(adapterExchange(kx220::kTimeQuery, kx220::kClockReplyLimit), kx220::kTimePrompt)) {
+    if (!contains(adapterExchange(kx220::kTimeQuery, kx220::kClockReplyLimit,
+                                  promptWhole(kx220::kTimePrompt)), kx220::kTimePrompt)) {
         r.outcome = ClockOutcome::NoTimePrompt;
         return r;
     }

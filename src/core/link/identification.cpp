@@ -45,10 +45,11 @@ QString modelText(std::string_view reply) {
 
 } // namespace general
 
-std::string adapterExchange(std::string_view command, int limit) {
+std::string adapterExchange(std::string_view command, int limit,
+                            const platform::ReplyCheck& whole) {
     SerialPurge();
     SerialWrite(command);
-    std::string reply = SerialReadText(limit);
+    std::string reply = SerialReadReply(limit, 0, whole);
     reply.resize(std::min(reply.size(), reply.find('\0')));
     return reply;
 }

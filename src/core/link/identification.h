@@ -7,9 +7,13 @@
 //   general::versionText(reply)         from "Version" up to the next CR ("" without either)
 //   general::portTypeText(reply)        12 characters from position 28 (fewer, or none)
 //   general::modelText(reply)           from "Velmar" up to the next CR ("" without either)
-//   adapterExchange(command, limit)     purge, write, read up to limit bytes; the reply
+//   adapterExchange(command, limit, whole)   purge, write, read up to limit bytes (ending
+//                                       early, where reads may, once whole says so: by
+//                                       default at the final result line); the reply
 //                                       ends at its first zero byte
 #pragma once
+
+#include "core/link/reply_checks.h"
 
 #include <QString>
 
@@ -34,6 +38,7 @@ struct AdapterIdentity {
 };
 
 AdapterIdentity identifyAdapter();
-std::string adapterExchange(std::string_view command, int limit);
+std::string adapterExchange(std::string_view command, int limit,
+                            const platform::ReplyCheck& whole = resultLineCheck());
 
 } // namespace omniset

@@ -3,6 +3,7 @@
 #include "core/app/language.h"
 #include "core/app/messages.h"
 #include "core/link/exchange_entry.h"
+#include "core/link/reply_checks.h"
 #include "core/link/serial_channel.h"
 #include "core/platform/clock.h"
 #include "core/platform/cursor.h"
@@ -47,7 +48,8 @@ void AllocateProfile(int length) {
 void DetermineProfileLength() {
     SerialPurge();
     SerialWrite(kx220::kVersionQuery);
-    AllocateProfile(profileLengthForReply(SerialReadText(kx220::kIdentReplyLimit)));
+    AllocateProfile(profileLengthForReply(
+        SerialReadReply(kx220::kIdentReplyLimit, 0, resultLineCheck())));
 }
 
 void UnlockProfiles() {
@@ -62,8 +64,9 @@ bool ReadProfile(std::string_view command) {
     BeginExchange();
     SerialPurge();
     SerialWrite(command);
-    PumpedWait(2 * (LineDelay(2 * ProfileLength + 2) + kWaitSurchargeMs));
-    std::string reply = SerialReadText(receiveLimit());
+    std::string reply =
+        SerialReadReply(receiveLimit(), 2 * (LineDelay(2 * ProfileLength + 2) + kWaitSurchargeMs),
+                        profileReplyCheck(ProfileLength, quietMs(SerialLineSettings())));
     reply = reply.substr(0, reply.find('\0'));
     // The reply is the command's echo, the hex text, then the adapter's closing text.
     if (reply.size() < static_cast<std::size_t>(kx220::kProfileCommandLength)) return false;

@@ -2,6 +2,7 @@
 #include "core/link/quick_dial.h"
 
 #include "core/link/exchange_entry.h"
+#include "core/link/reply_checks.h"
 #include "core/link/serial_channel.h"
 
 namespace omniset {
@@ -12,9 +13,10 @@ QuickDialNumbers readQuickDialNumbers() {
     for (int slot = 0; slot < kx220::kQuickDialSlots; ++slot) {
         SerialPurge();
         SerialWrite(kx220::quickDialQuery(slot));
-        // One read: it ends at 40 bytes or when the channel's time-outs expire.
-        numbers[static_cast<std::size_t>(slot)] =
-            parseQuickDialReply(SerialReadText(kx220::kQuickDialReplyLimit));
+        // One read: it ends at 40 bytes or when the channel's time-outs expire (or at the
+        // final result line, where reads end with their replies).
+        numbers[static_cast<std::size_t>(slot)] = parseQuickDialReply(
+            SerialReadReply(kx220::kQuickDialReplyLimit, 0, resultLineCheck()));
     }
     return numbers;
 }

@@ -137,15 +137,36 @@ bool SerialWrite(std::string_view data) {
     return SerialWrite(data.data(), static_cast<int>(data.size()));
 }
 
-int SerialRead(char* buffer, int limit) {
-    if (g_lost) return 0; // told already
-    int n = g_channel ? g_channel->read(buffer, limit) : -1;
+namespace {
+
+// The bytes a read gave, after telling a loss or a failure.
+int settleRead(int n) {
     if (dropIfLost()) return n > 0 ? n : 0; // what came before it went away counts
     if (n < 0) {
         appBox("串口接收错误!", "Receive Error!");
         return 0;
     }
     return n;
+}
+
+} // namespace
+
+bool EndReadsWhenWhole = false;
+
+int SerialRead(char* buffer, int limit) {
+    if (g_lost) return 0; // told already
+    return settleRead(g_channel ? g_channel->read(buffer, limit) : -1);
+}
+
+std::string SerialReadReply(int limit, int leadMs, const platform::ReplyCheck& check) {
+    if (!EndReadsWhenWhole || g_lost || !g_channel) {
+        if (leadMs > 0) PumpedWait(leadMs);
+        return SerialReadText(limit);
+    }
+    std::string text(static_cast<std::size_t>(limit > 0 ? limit : 0), '\0');
+    text.resize(static_cast<std::size_t>(
+        settleRead(g_channel->readReply(text.data(), limit, leadMs, check))));
+    return text;
 }
 
 std::string SerialReadText(int limit) {

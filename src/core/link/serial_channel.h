@@ -9,6 +9,11 @@
 //   SerialWrite(data, n)      true only when all n bytes (n > 0) were written
 //   SerialRead(buf, limit)    bytes read (limit reached, 1 s after the last byte, or
 //                             1 s + limit ms in all); a failed read shows "Receive Error!"
+//   SerialReadReply(limit, leadMs, check)   PumpedWait(leadMs), then SerialReadText(limit);
+//                             with EndReadsWhenWhole, one read that ends as soon as check
+//                             finds the reply whole, never later than the two would
+//   EndReadsWhenWhole         set by omniset-cli: its reads end with their replies; the
+//                             window program keeps every wait and time-out whole
 //   SerialIsOpen()            whether the channel holds a port
 //   SerialLost()              whether the port went away under an exchange; that was told
 //                             once ("COMn has been disconnected"), the channel let go of
@@ -51,6 +56,8 @@ bool SerialWrite(std::string_view data);
 int SerialRead(char* buffer, int limit);
 // SerialRead into a string (the bytes read, nothing else).
 std::string SerialReadText(int limit);
+extern bool EndReadsWhenWhole;
+std::string SerialReadReply(int limit, int leadMs, const platform::ReplyCheck& check);
 bool SerialIsOpen();
 bool SerialLost();
 bool SerialCheckLost();

@@ -2,6 +2,7 @@
 // poll), blocking as the link expects and never longer than its time-outs.
 #include "core/platform/serial_device.h"
 
+#include "core/platform/clock.h"
 #include "core/platform/paths.h"
 
 #include <QCoreApplication>
@@ -154,7 +155,8 @@ class PosixSerialDevice final : public SerialDevice {
     ConfigureResult configure(const LineSettings& settings) override;
     bool setDtr(bool on) override;
     bool write(const char* data, int count) override;
-    int read(char* buffer, int limit) override;
+    int read(char* buffer, int limit) override { return readReply(buffer, limit, 0, {}); }
+    int readReply(char* buffer, int limit, int leadMs, const ReplyCheck& check) override;
     void purge() override;
     bool close() override;
     bool lost() const override { return lost_; }
@@ -328,10 +330,15 @@ bool PosixSerialDevice::write(const char* data, int count) {
     return true;
 }
 
-int PosixSerialDevice::read(char* buffer, int limit) {
+// The lead is a wait the caller would make before reading: the read that follows it would
+// start at leadEnd, so the interval limit never ends the read before leadEnd + 1000 ms, and
+// without a check (or with one that never finds the reply whole) this returns what the wait
+// and read() would have. A whole reply ends it at once, or after its quiet time.
+int PosixSerialDevice::readReply(char* buffer, int limit, int leadMs, const ReplyCheck& check) {
     if (fd_ < 0) return -1;
     if (limit <= 0) return 0;
-    const std::int64_t totalDeadline = realNow() + kReadTotalConstantMs + limit;
+    const std::int64_t leadEnd = realNow() + std::max(leadMs, 0);
+    const std::int64_t totalDeadline = leadEnd + kReadTotalConstantMs + limit;
     std::int64_t intervalDeadline = totalDeadline; // no interval limit before the first byte
     int got = 0;
     auto gone = [&] { return got > 0 ? got : -1; };
@@ -339,7 +346,13 @@ int PosixSerialDevice::read(char* buffer, int limit) {
         auto n = ::read(fd_, buffer + got, static_cast<std::size_t>(limit - got));
         if (n > 0) {
             got += static_cast<int>(n);
-            intervalDeadline = realNow() + kReadIntervalMs;
+            const std::int64_t now = realNow();
+            intervalDeadline = std::max(now, leadEnd) + kReadIntervalMs;
+            if (check) {
+                const int quiet = check(std::string_view(buffer, static_cast<std::size_t>(got)));
+                if (quiet == 0) break;
+                if (quiet > 0) intervalDeadline = std::min(intervalDeadline, now + quiet);
+            }
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
@@ -377,6 +390,12 @@ bool PosixSerialDevice::close() {
 }
 
 } // namespace
+
+// Devices that cannot look at a reply while it arrives make the wait, then the read.
+int SerialDevice::readReply(char* buffer, int limit, int leadMs, const ReplyCheck&) {
+    if (leadMs > 0) sleepMs(static_cast<std::uint64_t>(leadMs));
+    return read(buffer, limit);
+}
 
 std::unique_ptr<SerialDevice> openSerialDevice(int port, OpenFailure* why) {
     OpenFailure ignored;

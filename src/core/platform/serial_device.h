@@ -10,6 +10,10 @@
 //                                      failure does not fail it
 //   SerialDevice::read(buf, limit)     returns when limit bytes came, 1000 ms after the last
 //                                      byte, or 1000 + limit ms in all; -1 on failure
+//   SerialDevice::readReply(buf, limit, leadMs, check)   a wait of leadMs and a read() in
+//                                      one: never later than those two, and as soon as
+//                                      check finds the reply whole (devices that cannot
+//                                      look in between sleep and read)
 //   SerialDevice::purge()              discard input and output, in every buffer
 //   SerialDevice::close()              release the port
 //   SerialDevice::lost()               the port went away (hung up, unplugged): it has
@@ -35,6 +39,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace omniset::platform {
 
@@ -58,6 +63,12 @@ enum class ConfigureResult { Ok, StateUnreadable, StateRefused };
 inline constexpr int kReadIntervalMs = 1000;
 inline constexpr int kReadTotalConstantMs = 1000;
 inline constexpr int kWriteTotalConstantMs = 1000;
+
+// How far a reply has come, from the bytes received so far: kReplyPartial while more
+// must come, 0 when it is whole, or the milliseconds of quiet after which it is whole
+// (a reply whose end only shows as the line falling silent).
+using ReplyCheck = std::function<int(std::string_view received)>;
+inline constexpr int kReplyPartial = -1;
 
 // Why a port could not be opened.
 enum class OpenError {
@@ -83,6 +94,7 @@ class SerialDevice {
     virtual bool setDtr(bool on) = 0;
     virtual bool write(const char* data, int count) = 0;
     virtual int read(char* buffer, int limit) = 0;
+    virtual int readReply(char* buffer, int limit, int leadMs, const ReplyCheck& check);
     virtual void purge() = 0;
     virtual bool close() = 0;
     virtual bool lost() const { return false; }

@@ -1,4 +1,6 @@
 // The record's bounded accessors, its field table and its wire form.
+#include "core/link/reply_checks.h"
+#include "core/record/adapter_commands.h"
 #include "core/record/profile_codec.h"
 #include "core/record/profile_layout.h"
 
@@ -129,4 +131,41 @@ TEST(ProfileCodec, RecordLengthFollowsTheVersionReply) {
         EXPECT_EQ(versionTextForReply(c.reply), c.version) << c.reply;
         EXPECT_EQ(profileLengthForReply(c.reply), c.length) << c.reply;
     }
+}
+
+// When a reply is whole, for reads that end with it.
+TEST(ReplyChecks, SayWhenAReplyIsWhole) {
+    ProfileRecord record(kShortProfileLength);
+    record.setByte(7, 0x5A);
+    record.setChecksumByte(record.computeChecksum());
+    const std::string hex = encodeProfileHex(record);
+    std::string spoilt = hex;
+    spoilt[4] = spoilt[4] == '0' ? '1' : '0';
+    const std::string echo = kx220::readCommand(5);
+    struct Case {
+        const char* name;
+        platform::ReplyCheck check;
+        std::string received;
+        int expected;
+    };
+    const Case cases[] = {
+        {"result OK", resultLineCheck(), "ati3\r\r\nVersion 2.0\r\n\r\nOK\r\n", 0},
+        {"result ERROR", resultLineCheck(), "AT&Y5\r\r\nERROR\r\n", 0},
+        {"OK without its line end", resultLineCheck(), "at&z0?\r\n5551\r\nOK\r", platform::kReplyPartial},
+        {"OK inside a word", resultLineCheck(), "ati6\r\r\nBOOK\r\n", platform::kReplyPartial},
+        {"prompt come", promptCheck("Enter new time:", 20), "at$t\r\nEnter new time:", 20},
+        {"prompt not yet", promptCheck("Enter new time:", 20), "at$t\r\nEnter new ti", platform::kReplyPartial},
+        {"record whole", profileReplyCheck(kShortProfileLength, 25), echo + hex, 25},
+        {"record and closing text", profileReplyCheck(kShortProfileLength, 25), echo + hex + "\r\nOK", 25},
+        {"record short of a digit", profileReplyCheck(kShortProfileLength, 25),
+         echo + hex.substr(0, hex.size() - 1), platform::kReplyPartial},
+        {"record with a wrong checksum", profileReplyCheck(kShortProfileLength, 25), echo + spoilt,
+         platform::kReplyPartial},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.check(c.received), c.expected) << c.name;
+
+    // Three characters of silence, at least 20 ms.
+    EXPECT_EQ(quietMs({115200, 8, platform::ParityNone, platform::OneStopBit}), 20);
+    EXPECT_EQ(quietMs({1200, 8, platform::ParityNone, platform::OneStopBit}), 25);
+    EXPECT_EQ(quietMs({600, 7, platform::ParityEven, platform::TwoStopBits}), 55);
 }

@@ -1,4 +1,5 @@
 // The serial channel over a real kernel pseudo-terminal.
+#include "core/link/reply_checks.h"
 #include "core/link/serial_channel.h"
 #include "core/platform/serial_device.h"
 #include "pty_pair.h"
@@ -116,6 +117,53 @@ TEST_F(SerialPty, SomeBytesThenSilenceEndOneSecondAfterThem) {
     auto took = msSince(t);
     EXPECT_GE(took, 950);
     EXPECT_LT(took, 1500);
+}
+
+// Reads that end with their replies (omniset-cli): at once when the reply is whole, after
+// its quiet time when its end shows only as silence, and otherwise exactly as the wait and
+// the read they stand for; the window program's reads keep their waits.
+TEST_F(SerialPty, ReadsEndWithTheirRepliesAndNeverLaterThanTheWaitAndTheRead) {
+    struct Case {
+        const char* name;
+        bool early;              // EndReadsWhenWhole
+        int leadMs;              // the wait the read stands for
+        platform::ReplyCheck whole;
+        std::vector<std::string> bursts; // written 150 ms apart
+        std::string expected;
+        int atLeastMs, belowMs;
+    };
+    const std::string reply = "ati3\r\r\nVersion 2.0\r\n\r\nOK\r\n";
+    const Case cases[] = {
+        {"whole at the result line", true, 0, resultLineCheck(), {reply}, reply, 0, 300},
+        {"the wait folded in", true, 2000, resultLineCheck(), {reply}, reply, 0, 300},
+        {"quiet lets the rest in", true, 0, promptCheck("(mm-dd-yyyy):", 400),
+         {"date (mm-dd-yyyy):", " "}, "date (mm-dd-yyyy): ", 500, 900},
+        {"never whole", true, 0, resultLineCheck(), {"Version 2.0", "\r\n"},
+         "Version 2.0\r\n", 1100, 1700},
+        {"never before the wait's end plus a second", true, 600, resultLineCheck(), {"abc"},
+         "abc", 1550, 2200},
+        {"the window program's read", false, 300, resultLineCheck(), {reply}, reply, 1250, 1900},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        openCom1();
+        EndReadsWhenWhole = c.early;
+        std::thread far([&] {
+            for (const std::string& burst : c.bursts) {
+                pty.writeMaster(burst);
+                std::this_thread::sleep_for(milliseconds(150));
+            }
+        });
+        auto t = steady_clock::now();
+        const std::string got = SerialReadReply(200, c.leadMs, c.whole);
+        auto took = msSince(t);
+        far.join();
+        EndReadsWhenWhole = false;
+        EXPECT_EQ(got, c.expected);
+        EXPECT_GE(took, c.atLeastMs);
+        EXPECT_LT(took, c.belowMs);
+        SerialClose();
+    }
 }
 
 TEST_F(SerialPty, PurgeDiscardsWhatWaits) {
