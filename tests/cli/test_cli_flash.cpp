@@ -114,7 +114,7 @@ TEST_F(CliFlash, FaultsEndWithTheirExitCodeAndKeepTheBackup) {
         {"CAN ends the transfer", {"--fault-can-block", "3"}, 4, "Transfer file fail, please retry!"},
         {"the adapter vanishes", {"--fault-vanish-at", "block:3"}, 4, "went away during the transfer"},
         {"vanishes at the boot loader", {"--fault-vanish-at", "boot:2"}, 4,
-         "Communication acknowledge error when downloading!"},
+         "COM1 has been disconnected"},
     };
     for (const auto& c : cases) {
         QDir(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/omniset/backups"))

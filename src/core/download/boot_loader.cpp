@@ -19,8 +19,9 @@ void showNotice() {
            BoxIcon::Warning);
 }
 
+// A port that went away has said so already: then that is the one message.
 bool failAcknowledge() {
-    appBox("下载确认通信错误!", "Communication acknowledge error when downloading!");
+    if (!SerialLost()) appBox("下载确认通信错误!", "Communication acknowledge error when downloading!");
     return false;
 }
 

@@ -68,7 +68,9 @@ void CXModemSender::SendBlock() {
     }
     // What waits in the queue answers an earlier frame; the answer to this one follows.
     SerialPurge();
-    if (!SerialWrite(reinterpret_cast<const char*>(m_frame.data()), m_nFrameLength)) showSendError();
+    // A port that went away has said so already: that is the one message.
+    if (!SerialWrite(reinterpret_cast<const char*>(m_frame.data()), m_nFrameLength) && !SerialLost())
+        showSendError();
 }
 
 void CXModemSender::sendEot() {

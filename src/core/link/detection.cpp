@@ -172,6 +172,9 @@ ScanResult DetectionScan::run(DetectionView& view) {
             continue;
         }
         portName_ = portName(currentPort_); // before the port can go away
+        // The driver refused the settings every port is opened with: the port is closed
+        // again, and the first try below fails to set it.
+        const bool openRefused = SerialOpenSettingsRefused();
         bool restart = false;
         bool rememberedHere = false;
         for (int index = 0; index < kEntriesPerPort && !stopped_; ++index) {
@@ -190,7 +193,10 @@ ScanResult DetectionScan::run(DetectionView& view) {
             }
             auto result = tryEntry(view, settings);
             if (result == Try::Refused) {
-                explainPort(view, "the driver refused " + lineSettingsText(settings));
+                explainPort(view, openRefused ? "opened, but the driver refused " +
+                                                    lineSettingsText(kOpenLineSettings) +
+                                                    ", the settings a port is opened with"
+                                              : "the driver refused " + lineSettingsText(settings));
                 return ScanResult::SettingsRefused;
             }
             if (result == Try::SendFailed) {

@@ -100,8 +100,10 @@ bool WriteProfile(std::string_view command, platform::BoxOwner owner) {
     const auto start = platform::tickCount();
     std::string reply;
     while (!contains(reply, kx220::kOk)) {
-        // A port that went away cannot acknowledge: fail now rather than read nothing.
-        if (platform::tickCount() - start >= kWriteAckLimitMs || SerialLost()) {
+        // A port that went away cannot acknowledge: fail now, and without a box of its
+        // own (the loss was told).
+        if (SerialLost()) return false;
+        if (platform::tickCount() - start >= kWriteAckLimitMs) {
             wait.reset(); // the box is the user's turn
             ownedBox(owner, "配置文件写入有误！", "Writing Profile Error！");
             return false;

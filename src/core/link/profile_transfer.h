@@ -10,7 +10,9 @@
 //                                    checksum holds, false and nothing changed otherwise
 //   EncodeProfile()                  checksum and hex text of ProfileImage (ProfileHexText)
 //   WriteProfile(command, owner)     send the hex text, wait up to 60 s for "OK"; the
-//                                    failure box is owned by owner (the sheet)
+//                                    failure box is owned by owner (the sheet); a port
+//                                    that went away fails it at once, with no box but
+//                                    the channel's
 //   profileReadCommand(n) / profileWriteCommand(n) / profileName(n)
 //   setSynchronousModeQuery(fn)      tells WriteProfile whether the data port page has the
 //                                    synchronous serial mode selected (default: no)

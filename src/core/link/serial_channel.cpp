@@ -20,9 +20,9 @@ QString g_path;      // that device's path
 bool g_lost = false; // it went away under an exchange
 LineSettings g_settings; // the line settings last applied (after detection: those found)
 platform::OpenFailure g_openFailure;
+bool g_openRefused = false; // the last open's default settings were refused
 
 constexpr int kOpenSettleMs = 300;
-constexpr LineSettings kOpenSettings{115200, 8, platform::ParityNone, platform::OneStopBit};
 
 // The port went away (unplugged, far end closed): say so once and let go of it, so that
 // what follows fails quietly instead of raising a box per read.
@@ -40,14 +40,18 @@ bool dropIfLost() {
 }
 
 // Takes a freshly opened device as the channel: the default settings, DTR up, "at\r" and
-// the settling wait. False when there was no device or the default settings were refused.
+// the settling wait. False only when there was no device. Default settings the driver
+// refuses close the port again, yet the open counts as done: the next configuration
+// fails, and its caller reports the port as one that cannot be set.
 bool takeChannel(std::unique_ptr<platform::SerialDevice> device) {
+    g_openRefused = false;
     g_channel = std::move(device);
     if (!g_channel) return false;
-    SerialConfigure(kOpenSettings);
-    if (!g_channel) return false; // the default settings were refused
-    g_channel->setDtr(true);
-    SerialWrite(kx220::kWakeUp);
+    if (!SerialConfigure(kOpenLineSettings)) g_openRefused = !g_channel && !g_lost;
+    if (g_channel) {
+        g_channel->setDtr(true);
+        SerialWrite(kx220::kWakeUp);
+    }
     BusyWait(kOpenSettleMs);
     return true;
 }
@@ -94,6 +98,8 @@ bool SerialCheckLost() {
 }
 
 const platform::OpenFailure& SerialOpenFailure() { return g_openFailure; }
+
+bool SerialOpenSettingsRefused() { return g_openRefused; }
 
 int SerialPort() { return g_port; }
 

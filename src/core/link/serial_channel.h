@@ -1,7 +1,10 @@
 // serial_channel.h - SerialChannel, the one open port to the adapter, and its waits.
 //
 //   SerialOpen(port)          open COM1..COM4 (any other number: COM4), 115200 8N1, DTR up,
-//                             send "at\r", wait 300 ms; true when open
+//                             send "at\r", wait 300 ms; true when the device opened, also
+//                             when the driver refused 115200 8N1: that closed the port
+//                             again, and the next SerialConfigure fails
+//   SerialOpenSettingsRefused()  whether the last SerialOpen's 115200 8N1 was refused
 //   SerialConfigure(s)        apply line settings; a refused setting closes the port and
 //                             leaves the channel closed
 //   SerialClose()             drop DTR, purge, close; true when a port was closed
@@ -44,6 +47,10 @@ namespace omniset {
 
 using platform::LineSettings;
 
+// The line settings every port is opened with.
+inline constexpr LineSettings kOpenLineSettings{115200, 8, platform::ParityNone,
+                                                platform::OneStopBit};
+
 extern std::uint32_t ScanRate;       // rate of the detection entry being tried
 extern std::uint32_t RememberedRate; // rate detection read from the settings file
 
@@ -63,6 +70,7 @@ bool SerialLost();
 bool SerialCheckLost();
 bool SerialReopen();
 const platform::OpenFailure& SerialOpenFailure();
+bool SerialOpenSettingsRefused();
 int SerialPort();
 const LineSettings& SerialLineSettings();
 bool SerialOpenPath(const QString& path);

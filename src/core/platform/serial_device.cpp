@@ -141,6 +141,34 @@ speed_t speedCode(std::uint32_t rate) {
     }
 }
 
+std::uint32_t rateOf(speed_t code) {
+    for (std::uint32_t rate : {600u, 1200u, 2400u, 4800u, 9600u, 19200u, 38400u, 57600u,
+                               115200u, 230400u})
+        if (speedCode(rate) == code) return rate;
+    return 0;
+}
+
+// What a write is given per byte, in microseconds: 1 ms, or half as much again as one
+// character takes on the line (start bit, data bits, parity bit, stop bits) when that is
+// longer, so that a write at 9600 baud and below is not cut off while the line still
+// carries it.
+std::int64_t writeMicrosPerByte(const termios& tio) {
+    constexpr std::int64_t kMinMicros = 1000;
+    const std::uint32_t rate = rateOf(::cfgetospeed(&tio));
+    if (rate == 0) return kMinMicros;
+    int bits = 1 + 1; // start and stop bit
+    switch (tio.c_cflag & CSIZE) {
+    case CS5: bits += 5; break;
+    case CS6: bits += 6; break;
+    case CS7: bits += 7; break;
+    default: bits += 8; break;
+    }
+    if (tio.c_cflag & PARENB) bits += 1;
+    if (tio.c_cflag & CSTOPB) bits += 1;
+    const std::int64_t micros = (std::int64_t{3} * bits * 1000000 + rate) / (2 * std::int64_t{rate});
+    return std::max(kMinMicros, micros);
+}
+
 int driverOutputQueue(int fd) {
     if (queueProbe()) return queueProbe()(fd);
     int queued = 0;
@@ -170,6 +198,7 @@ class PosixSerialDevice final : public SerialDevice {
     int fd_ = -1;
     bool pty_ = false; // a pseudo-terminal carries bytes, not bits: no parity, no modem lines
     bool lost_ = false;
+    std::int64_t writeMicros_ = 1000; // a write's time per byte at the current settings
     termios found_{};  // the driver's settings before the open: put back by close()
     bool owned_ = false; // found_ is known and the port is ours to put back
     std::unique_ptr<QSocketNotifier> idleWatch_;
@@ -248,6 +277,7 @@ std::unique_ptr<SerialDevice> PosixSerialDevice::open(const std::string& path, O
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     if (::tcsetattr(fd, TCSANOW, &tio) != 0) return fail(errorKind(errno), errno);
+    dev->writeMicros_ = writeMicrosPerByte(tio);
     dev->watchIdle();
     openDevices().insert(dev.get());
     return dev;
@@ -285,6 +315,7 @@ ConfigureResult PosixSerialDevice::configure(const LineSettings& s) {
     if (pty_) format = CSTOPB | PARODD | CMSPAR;
     if ((now.c_cflag & format) != (tio.c_cflag & format) || ::cfgetospeed(&now) != speed)
         return ConfigureResult::StateRefused;
+    writeMicros_ = writeMicrosPerByte(tio);
     return ConfigureResult::Ok;
 }
 
@@ -296,13 +327,19 @@ bool PosixSerialDevice::setDtr(bool on) {
 }
 
 // The bytes go into the driver as it takes them, then the write waits until the driver
-// has put them on the line; both within the one time-out, so that an adapter that stalls
-// the line (flow control held, a USB adapter that stopped taking data) holds the program
-// for 1000 + count ms at most. Bytes the driver took but did not send by then stay queued:
-// on a slow line they still go out, and the next exchange's purge drops them otherwise.
+// has put them on the line; both within the one time-out, 1000 ms and the line time of the
+// bytes (at least 1 ms each), so that an adapter that stalls the line (flow control held,
+// a USB adapter that stopped taking data) holds the program no longer than that. What is
+// still unsent at the deadline is discarded: the write failed, and nothing of it arrives
+// later in the middle of another exchange.
 bool PosixSerialDevice::write(const char* data, int count) {
     if (fd_ < 0 || count <= 0) return false;
-    const std::int64_t deadline = realNow() + kWriteTotalConstantMs + count;
+    const std::int64_t deadline =
+        realNow() + kWriteTotalConstantMs + (count * writeMicros_ + 999) / 1000;
+    auto timedOut = [this] {
+        ::tcflush(fd_, TCOFLUSH);
+        return false;
+    };
     int done = 0;
     while (done < count) {
         auto n = ::write(fd_, data + done, static_cast<std::size_t>(count - done));
@@ -316,14 +353,14 @@ bool PosixSerialDevice::write(const char* data, int count) {
             return false;
         }
         const auto left = deadline - realNow();
-        if (left <= 0) return false;
+        if (left <= 0) return timedOut();
         if (pollFor(fd_, POLLOUT, left) & (POLLHUP | POLLERR | POLLNVAL)) {
             if (checkLost()) return false;
         }
     }
     while (driverOutputQueue(fd_) > 0) {
         const auto left = deadline - realNow();
-        if (left <= 0) return false;
+        if (left <= 0) return timedOut();
         pollFor(-1, 0, std::min<std::int64_t>(left, kDrainPollMs)); // a plain sleep
         if (checkLost()) return false;
     }

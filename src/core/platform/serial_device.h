@@ -5,9 +5,12 @@
 //                                      control included) stays as the driver had it
 //   SerialDevice::setDtr(on)           raise or drop DTR (devices without modem lines pass)
 //   SerialDevice::write(data, n)       returns once every byte has left the driver, or
-//                                      the write time-out (1000 + n ms) passed; true when
-//                                      all left. Starts from a clean state: an earlier
-//                                      failure does not fail it
+//                                      the write time-out passed: 1000 ms + n times the
+//                                      larger of 1 ms and 1.5 character times at the
+//                                      current settings (below 19200 baud a character
+//                                      takes more than 1 ms); true when all left. What is
+//                                      unsent at the time-out is discarded. Starts from a
+//                                      clean state: an earlier failure does not fail it
 //   SerialDevice::read(buf, limit)     returns when limit bytes came, 1000 ms after the last
 //                                      byte, or 1000 + limit ms in all; -1 on failure
 //   SerialDevice::readReply(buf, limit, leadMs, check)   a wait of leadMs and a read() in

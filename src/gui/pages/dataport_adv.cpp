@@ -13,6 +13,7 @@
 #include "gui/res/templates.h"
 #include "gui/res/window_texts.h"
 #include "gui/toolkit/data_exchange.h"
+#include "gui/toolkit/input_guard.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -125,7 +126,11 @@ int CDataPortAdvDlg::run() {
     return exec();
 }
 
+// The queries themselves dispatch nothing, but a lost port's reconnect before them does:
+// the dialog is not modal yet, so the sheet under it is kept out as well as the dialog.
 void CDataPortAdvDlg::readQuickDial() {
+    InputGuard sheet(page_.window());
+    InputGuard dialog(this);
     showReadingStatus(this);
     m_strQuick = readQuickDialNumbers();
     closeReadingStatus();
@@ -141,7 +146,11 @@ void CDataPortAdvDlg::enableGroups() {
 
 void CDataPortAdvDlg::accept() {
     if (!takeValues()) return;
-    storeQuickDialNumbers(m_strQuick);
+    {
+        // No Cancel and no second OK while a lost port's reconnect waits.
+        InputGuard guard(this);
+        storeQuickDialNumbers(m_strQuick);
+    }
     packDataAdv(*this, ProfileImage(), asRead_);
     putAsyncSettings();
     QDialog::accept();

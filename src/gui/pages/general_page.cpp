@@ -6,6 +6,7 @@
 #include "core/link/exchange_entry.h"
 #include "core/link/general_exchanges.h"
 #include "core/link/identification.h"
+#include "core/link/serial_channel.h"
 #include "core/platform/clock.h"
 #include "core/platform/cursor.h"
 #include "core/platform/process.h"
@@ -129,15 +130,17 @@ bool CGeneralPage::offerUpgrade() {
     return !platform::processEnded(); // a successful download ends the process
 }
 
+// Each command reconnects a lost port (whose waits dispatch events) under the same guard
+// as its own exchange: what can be pressed meanwhile is what its exchange allows.
 void CGeneralPage::startDownload() {
     if (!confirmed(kConfirmDownload)) return;
-    BeginExchange();
     setButtonsEnabled(false);
     setEnabled(false);
     DownloadActive = 1;
     repaintSheet();
     {
         InputGuard guard(window());
+        BeginExchange();
         CXModemSender sender(this);
         RunDownload(sender);
     }
@@ -150,20 +153,22 @@ void CGeneralPage::startDownload() {
 }
 
 void CGeneralPage::setDeviceClock() {
-    BeginExchange();
     setButtonsEnabled(false);
     ClockOutcome outcome;
     {
         InputGuard guard(window());
         platform::WaitCursor wait;
+        BeginExchange();
         outcome = setAdapterClock().outcome;
     }
+    // A prompt missing because the port went away: the loss was told, the one message.
+    const bool lost = SerialLost();
     switch (outcome) {
     case ClockOutcome::NoDatePrompt:
-        showBox(this, kDateNotAccepted);
+        if (!lost) showBox(this, kDateNotAccepted);
         break;
     case ClockOutcome::NoTimePrompt:
-        showBox(this, kTimeNotAccepted);
+        if (!lost) showBox(this, kTimeNotAccepted);
         break;
     case ClockOutcome::Set:
         showBox(nullptr, kClockSet, BoxButtons::Ok, BoxIcon::Information);
@@ -176,16 +181,16 @@ void CGeneralPage::setDeviceClock() {
 
 void CGeneralPage::restoreFactorySettings() {
     if (!confirmed(kConfirmReset)) return;
-    BeginExchange();
     repaintSheet();
     bool restored;
     {
         InputGuard guard(window());
         platform::WaitCursor wait;
+        BeginExchange();
         restored = restoreFactory();
     }
     if (!restored) {
-        showBox(nullptr, kResetFailed);
+        if (!SerialLost()) showBox(nullptr, kResetFailed); // a lost port said so already
         return;
     }
     showBox(nullptr, kResetDone);

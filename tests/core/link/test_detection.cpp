@@ -178,6 +178,23 @@ TEST_F(Detection, ARefusedSettingNamesThePortAndEndsTheScan) {
     EXPECT_EQ(boxes.shown[0].text, QString::fromUtf8("串口1无法设置，请检查串口1!"));
 }
 
+// A port whose driver refuses the settings every port is opened with is no port that
+// cannot be opened: the box asks to check it, the scan ends there, and standard error says
+// which settings were refused.
+TEST_F(Detection, RefusedOpeningSettingsAskToCheckThePort) {
+    ports.on(1).refuseIf = [](const LineSettings& s) { return s == kOpenLineSettings; };
+    EXPECT_EQ(scan(), ScanResult::SettingsRefused);
+    EXPECT_EQ(ports.openAttempts, (std::vector<int>{2, 1})); // COM2 does not open
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Can't set COM1, please check!");
+    EXPECT_FALSE(exits.code);
+    EXPECT_FALSE(SerialIsOpen());
+    EXPECT_FALSE(ports.on(1).open);
+    ASSERT_FALSE(view.lines.empty());
+    EXPECT_EQ(view.lines.back(), "Detection: COM1: opened, but the driver refused 115200 8N1, "
+                                 "the settings a port is opened with");
+}
+
 TEST_F(Detection, AQueryThatCannotBeSentEndsTheProcess) {
     ports.on(2).failWrites = true;
     EXPECT_EQ(scan(), ScanResult::Ended);

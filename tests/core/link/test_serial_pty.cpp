@@ -47,6 +47,18 @@ extern "C" int tcsetattr(int fd, int action, const termios* t) noexcept {
     return real(fd, action, t);
 }
 
+// How often the program asked to discard the output queue alone (the unsent rest of a
+// write): a pty hands its bytes to the far end at once, so the discard itself cannot be
+// seen there.
+int g_outputDiscards = 0;
+
+extern "C" int tcflush(int fd, int queue) noexcept {
+    using Fn = int (*)(int, int);
+    static auto real = reinterpret_cast<Fn>(::dlsym(RTLD_NEXT, "tcflush"));
+    if (queue == TCOFLUSH) ++g_outputDiscards;
+    return real(fd, queue);
+}
+
 namespace {
 
 class SerialPty : public ::testing::Test {
@@ -238,6 +250,27 @@ TEST(SerialChannel, ARefusedSettingClosesTheChannel) {
     EXPECT_FALSE(SerialWrite("at\r")) << "nothing can use the closed port";
 }
 
+// The open itself succeeded: refused default settings close the port again, yet the open
+// reports true after its settling wait, and the next configuration fails.
+TEST(SerialChannel, RefusedOpeningSettingsStillCountAsOpened) {
+    test::VirtualClock clock;
+    test::FakePorts ports;
+    ports.on(3).refuseSettings = true;
+    const auto start = clock.tickCount();
+    EXPECT_TRUE(SerialOpen(3));
+    EXPECT_TRUE(SerialOpenSettingsRefused());
+    EXPECT_GE(clock.tickCount() - start, 300u);
+    EXPECT_FALSE(SerialIsOpen());
+    EXPECT_FALSE(ports.on(3).open);
+    EXPECT_TRUE(ports.on(3).writes.empty()) << "no \"at\\r\" on a closed port";
+    ports.on(3).refuseSettings = false;
+    EXPECT_FALSE(SerialConfigure({9600, 8, 0, 0}));
+    EXPECT_TRUE(SerialOpen(3));
+    EXPECT_FALSE(SerialOpenSettingsRefused());
+    EXPECT_TRUE(SerialIsOpen());
+    SerialClose();
+}
+
 TEST(SerialChannel, AFailedReadIsReportedAndReadsAsNothing) {
     test::VirtualClock clock;
     test::FakePorts ports;
@@ -312,11 +345,13 @@ TEST_F(SerialPty, AStalledLineHoldsAWriteNoLongerThanItsTimeOut) {
     const std::string text(500, 'x');
 
     ASSERT_EQ(tcflow(fd, TCOOFF), 0);
+    g_outputDiscards = 0;
     auto t = steady_clock::now();
     EXPECT_FALSE(SerialWrite(text));
     auto took = msSince(t);
     EXPECT_GE(took, 1450);
     EXPECT_LT(took, 1900);
+    EXPECT_EQ(g_outputDiscards, 1) << "what was unsent at the time-out is discarded";
     ASSERT_EQ(tcflow(fd, TCOON), 0);
 
     platform::setOutputQueueProbe([](int) { return 100; });
@@ -326,7 +361,8 @@ TEST_F(SerialPty, AStalledLineHoldsAWriteNoLongerThanItsTimeOut) {
     platform::setOutputQueueProbe({});
     EXPECT_GE(took, 1450);
     EXPECT_LT(took, 1900);
-    EXPECT_EQ(pty.readMaster(200), text) << "what the driver took still goes out";
+    EXPECT_EQ(g_outputDiscards, 2);
+    pty.readMaster(200);
 
     // The line moves again: a write is whole and quick, whatever failed before it.
     t = steady_clock::now();
@@ -334,6 +370,64 @@ TEST_F(SerialPty, AStalledLineHoldsAWriteNoLongerThanItsTimeOut) {
     EXPECT_LT(msSince(t), 300);
     EXPECT_EQ(pty.readMaster(200), "at\r");
 }
+
+// A write is given 1000 ms and the line time of its bytes at the current settings, 1.5
+// character times a byte and at least 1 ms: a driver that drains at the line's rate
+// completes a whole XModem frame at 4800 baud and a profile's hex text at 2400 baud; one
+// that stops draining fails at that deadline, and what is unsent is discarded. At 19200
+// baud a byte keeps its 1 ms even with 12 bits a character.
+struct DrainCase {
+    const char* name;
+    platform::LineSettings line;
+    int bytes;
+    bool drains;  // the queue empties at the line's rate, or never
+    int expectMs; // the line time (drains) or the deadline (stalls)
+};
+
+class WriteTime : public ::testing::TestWithParam<DrainCase> {
+  protected:
+    void SetUp() override { test::pointPortAt(1, pty.slavePath()); }
+    void TearDown() override {
+        platform::setOutputQueueProbe({});
+        SerialClose();
+        test::makePortDangling(1);
+    }
+    test::PtyPair pty;
+};
+
+TEST_P(WriteTime, AWriteHasTheLineTimeOfItsBytes) {
+    const DrainCase& c = GetParam();
+    ASSERT_TRUE(SerialOpen(1));
+    ASSERT_TRUE(SerialConfigure(c.line));
+    pty.readMaster(100); // the open's "at\r"
+    const int bits = 1 + c.line.dataBits + (c.line.parity ? 1 : 0) +
+                     (c.line.stopBits == platform::TwoStopBits ? 2 : 1);
+    const auto start = steady_clock::now();
+    platform::setOutputQueueProbe([&c, bits, start](int) {
+        if (!c.drains) return c.bytes;
+        const auto ms = duration_cast<milliseconds>(steady_clock::now() - start).count();
+        return std::max<int>(0, c.bytes - int(ms * c.line.baudRate / (bits * 1000)));
+    });
+    const std::string text(std::size_t(c.bytes), 'x');
+    g_outputDiscards = 0;
+    EXPECT_EQ(SerialWrite(text), c.drains);
+    const auto took = duration_cast<milliseconds>(steady_clock::now() - start).count();
+    EXPECT_GE(took, c.expectMs - 30);
+    EXPECT_LT(took, c.expectMs + 400);
+    EXPECT_EQ(g_outputDiscards, c.drains ? 0 : 1) << "the unsent rest of a failed write is discarded";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SerialPty, WriteTime,
+    ::testing::Values(
+        DrainCase{"FrameAt4800", {4800, 8, 0, 0}, 1029, true, 2144},
+        DrainCase{"ProfileTextAt2400", {2400, 8, 0, 0}, 654, true, 2725},
+        DrainCase{"StalledAt2400", {2400, 8, 0, 0}, 100, false, 1000 + 625},
+        DrainCase{"StalledAt9600Even2", {9600, 8, platform::ParityEven, platform::TwoStopBits},
+                  100, false, 1000 + 188},
+        DrainCase{"StalledAt19200Even2", {19200, 8, platform::ParityEven, platform::TwoStopBits},
+                  200, false, 1000 + 200}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The kernel's console is never opened, whether the console list names it by its device
 // numbers or only by its name; another console does not stand in the way.

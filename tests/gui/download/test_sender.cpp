@@ -85,7 +85,11 @@ struct RecordingView : TransferView {
     }
     std::vector<qint64> acknowledgedBytes;
     void acknowledged(qint64 bytes) override { acknowledgedBytes.push_back(bytes); }
-    void step() override { ++steps; }
+    std::function<void()> onStep;
+    void step() override {
+        ++steps;
+        if (onStep) onStep();
+    }
 };
 
 class SenderTest : public ::testing::Test {
@@ -480,4 +484,17 @@ TEST_F(SenderTest, AFailedWriteShowsItsBoxAndTheLoopGoesOn) {
     EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Sending error!"));
     EXPECT_TRUE(view.stoppedByLimit) << "the loop went on waiting for an answer";
     EXPECT_EQ(sender.state(), CXModemSender::SENDING_STATE);
+}
+
+// The port goes away between an ACK and the next frame: the frame's write fails, and the
+// disconnection box is the one message (no "Sending error!"); the transfer ends.
+TEST_F(SenderTest, AWriteFailedByALostPortShowsOnlyTheLoss) {
+    useFile(randomBytes(3 * kBlock, 17));
+    view.onStep = [this] { port.gone = true; };
+    EXPECT_FALSE(run());
+    EXPECT_EQ(frames.size(), 1u);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              QStringLiteral("COM1 has been disconnected, please check the connection to KX220!"));
+    EXPECT_FALSE(view.stoppedByLimit);
 }
