@@ -186,9 +186,11 @@ bool Transaction::rollBack(const Entry& e) {
     }
     ProfileStep& s = *e.profile;
     progress(tr("恢复 ", "Putting back ") + e.name());
-    const bool acknowledged = adapter_.write(s.profile, s.before);
+    // What the read-back shows decides: an earlier record back in place is a rollback done,
+    // even if its acknowledgement was lost.
+    adapter_.write(s.profile, s.before);
     s.holds = holdsOf(s, adapter_.read(s.profile));
-    const bool ok = acknowledged && s.holds == Holds::Before;
+    const bool ok = s.holds == Holds::Before;
     if (!failedStep) s.result = ok ? StepResult::RolledBack : StepResult::Failed;
     return ok;
 }

@@ -255,6 +255,18 @@ TEST(Transaction, AFailedWriteLeavesEveryRecordAsItWas) {
         {"not acknowledged, stored", F::NoAckStored, true},
         {"not acknowledged, not stored", F::NoAckNotStored, false},
     };
+    // The rollback's own acknowledgement lost: its read-back shows it done.
+    {
+        FakeAdapter a = factoryAdapter();
+        const auto before = a.records;
+        a.faultAtWrite = {{2, F::StoredChanged}, {3, F::NoAckStored}};
+        Plan plan = threeChanges(a);
+        QString message;
+        EXPECT_EQ(runPlan(a, plan, {"apply", scratchDir("fail")}, &message), 4);
+        EXPECT_EQ(a.records, before);
+        EXPECT_EQ(plan.profiles[1].result, StepResult::RolledBack);
+        EXPECT_TRUE(message.contains(QStringLiteral("everything was rolled back"))) << message.toStdString();
+    }
     for (const auto& c : cases) {
         FakeAdapter a = factoryAdapter();
         const auto before = a.records;
