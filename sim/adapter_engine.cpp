@@ -374,6 +374,10 @@ void AdapterEngine::finishHexText(Millis now) {
     if (decoded.error != HexError::None || !unlocked_) return reply(errorReply());
     int nth = countExchange(Exchange::Write);
     if (vanishesAt(Exchange::Write, nth)) return;
+    if (nth == settings_.faults.storeChangedAtWrite && !decoded.record.empty()) {
+        decoded.record.back() ^= 1;
+        note("fault: the record is stored with a bit flipped");
+    }
     store_.setRecord(writeProfile_, std::move(decoded.record));
     persist();
     if (settings_.faults.noWriteAck) return note("fault: write not acknowledged");

@@ -31,6 +31,8 @@ struct Faults {
     bool silentAfterDetection = false; // after the first identification reply, no byte at all
     bool errorBeforeOk = false;      // profile writes: "ERROR" first, "OK" a while later
     bool noWriteAck = false;         // profile writes: stored, but no reply after the echo
+    int storeChangedAtWrite = 0;     // the K-th profile write stores its record with one bit
+                                     // flipped, and acknowledges it (0 = off)
     int nakAtBlock = 0;              // XModem: NAK the K-th block once (0 = off)
     int canAtBlock = 0;              // XModem: cancel at the K-th block
     int dropAckAtBlock = 0;          // XModem: swallow the ACK of the K-th block once

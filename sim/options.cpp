@@ -30,6 +30,7 @@ enum LongOnly {
     kFaultSilent,
     kFaultErrorFirst,
     kFaultNoAck,
+    kFaultStoreChanged,
     kFaultNak,
     kFaultCan,
     kFaultDropAck,
@@ -53,6 +54,7 @@ const option kLongOptions[] = {
     {"fault-silent-after-detect", no_argument, nullptr, kFaultSilent},
     {"fault-error-before-ok", no_argument, nullptr, kFaultErrorFirst},
     {"fault-no-write-ack", no_argument, nullptr, kFaultNoAck},
+    {"fault-store-changed", required_argument, nullptr, kFaultStoreChanged},
     {"fault-nak-block", required_argument, nullptr, kFaultNak},
     {"fault-can-block", required_argument, nullptr, kFaultCan},
     {"fault-drop-ack", required_argument, nullptr, kFaultDropAck},
@@ -107,6 +109,8 @@ bool apply(int code, const char* arg, Options& o, std::string* error) {
     case kFaultSilent: return f.silentAfterDetection = true;
     case kFaultErrorFirst: return f.errorBeforeOk = true;
     case kFaultNoAck: return f.noWriteAck = true;
+    case kFaultStoreChanged:
+        return parseInt(arg, 1, kMaxBlock, &f.storeChangedAtWrite) || bad("write number wanted");
     case kFaultNak: return parseInt(arg, 1, kMaxBlock, &f.nakAtBlock) || bad("block number wanted");
     case kFaultCan: return parseInt(arg, 1, kMaxBlock, &f.canAtBlock) || bad("block number wanted");
     case kFaultDropAck:
@@ -223,6 +227,9 @@ Fault switches (for tests and demonstrations):
   --fault-silent-after-detect  after the first identification reply, send nothing
   --fault-error-before-ok      profile writes answer ERROR, then OK 1.5 s later
   --fault-no-write-ack         profile writes are stored but not acknowledged
+  --fault-store-changed N      the N-th profile write stores its record with one bit
+                               of its last byte flipped and is acknowledged as usual,
+                               so that reading it back shows a difference
   --fault-nak-block K          XModem: NAK the K-th block once
   --fault-can-block K          XModem: cancel (CAN CAN) at the K-th block
   --fault-drop-ack K           XModem: do not send the ACK of the K-th block (it is

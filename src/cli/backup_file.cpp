@@ -127,6 +127,8 @@ std::optional<Backup> parseBackup(const QByteArray& bytes, QString* error) {
         auto record = decodeProfileHex(text.toStdString(), b.recordLength);
         if (!record) return fail(QStringLiteral("record %1: bad checksum").arg(key));
         b.records[static_cast<std::size_t>(profile)] = std::move(*record);
+        b.fields[static_cast<std::size_t>(profile)] =
+            profiles.value(key).toObject().value(QLatin1String("fields")).toObject();
     }
 
     const QJsonValue quick = root.value(QLatin1String("quick_dial"));
@@ -144,6 +146,27 @@ std::optional<Backup> parseBackup(const QByteArray& bytes, QString* error) {
         b.quickDial[static_cast<std::size_t>(i)] = digits;
     }
     return b;
+}
+
+QJsonValue jsonValueOf(const std::string& literal) {
+    const QJsonDocument doc =
+        QJsonDocument::fromJson(QByteArray("[") + QByteArray::fromStdString(literal) + "]");
+    return doc.array().at(0);
+}
+
+QStringList fieldsDisagreeingWithHex(const Backup& b) {
+    QStringList names;
+    for (int profile : kBackupOrder) {
+        const auto p = static_cast<std::size_t>(profile);
+        const QJsonObject& fields = b.fields[p];
+        for (auto it = fields.begin(); it != fields.end(); ++it) {
+            const RecordField* f = findRecordField(it.key().toStdString());
+            const auto decoded = f ? decodeField(*f, b.records[p], true) : std::nullopt;
+            if (!decoded || jsonValueOf(decoded->value) != it.value())
+                names << recordKey(profile) + QStringLiteral(": ") + it.key();
+        }
+    }
+    return names;
 }
 
 std::optional<Backup> loadBackup(const QString& path, QString* error) {

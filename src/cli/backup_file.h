@@ -11,6 +11,11 @@
 //                                  checksum, four quick-dial numbers of digits only and at
 //                                  most 26 of them; nothing, with *error set, otherwise
 //   loadBackup(path, error)        parseBackup of a file's contents
+//   fieldsDisagreeingWithHex(b)    "current: data.bod.upper_threshold" for every member of a
+//                                  record's "fields" (as read) whose value is not what its
+//                                  hex decodes to, or whose name is no field: the fields
+//                                  were edited, and restore (which writes the hex) refuses
+//   jsonValueOf(literal)           a decoded field's JSON literal as a QJsonValue
 //   recordKey(n) / kBackupOrder    "current", "0".."4", in the file's order
 #pragma once
 
@@ -18,7 +23,10 @@
 #include "core/record/quick_dial_text.h"
 
 #include <QByteArray>
+#include <QJsonObject>
+#include <QJsonValue>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -38,6 +46,7 @@ struct Backup {
     int recordLength = kLongProfileLength;
     std::array<ProfileRecord, 6> records; // by profile number, 5 = current
     QuickDialNumbers quickDial;
+    std::array<QJsonObject, 6> fields; // the "fields" objects as read (not written)
 };
 
 QByteArray backupJson(const Backup& backup);
@@ -46,5 +55,7 @@ QByteArray rawJson(const ProfileRecord& record, int indent);
 std::optional<Backup> parseBackup(const QByteArray& bytes, QString* error);
 std::optional<Backup> loadBackup(const QString& path, QString* error);
 QString recordKey(int profile);
+QStringList fieldsDisagreeingWithHex(const Backup& backup);
+QJsonValue jsonValueOf(const std::string& literal);
 
 } // namespace omniset::cli

@@ -4,15 +4,22 @@
 //   runRestore / runDiff                 backup files against the adapter (commands_files.cpp)
 //   runPorts / runLink / runUnlink       COM1..COM4 and the system's devices (commands_ports.cpp)
 //   runSet / runClock / runFactoryReset  change the adapter's settings (commands_set.cpp)
+//   runApply                             a desired configuration (commands_apply.cpp)
 //   runFlash                             firmware download with a backup first (commands_flash.cpp)
 //   backupAdapter(session, path, now, b) what backup does on an open session: reads into *b,
 //                                        writes path, prints it; an exit code
 //   defaultBackupPath(now)               $XDG_DATA_HOME/omniset/backups/KX220-<time>.json
-//   recordDifferences(a, b)              "name: old -> new" in words for each field that
-//                                        differs, and a line for other bytes that differ
+//   earlierStateDir()                    its folder: where a failed rollback leaves the
+//                                        earlier values
+//   carryOut(cl, session, plan)          the end that apply, restore and set share: the plan
+//                                        printed, --check, nothing to write, the synchronous-
+//                                        mode question, the transaction, the --json object
+//   reportProblems(cl, plan, file, list) every problem said, nothing written: exit 2
+//   finishCommand(cl, plan, exit, msg)   the --json object (with --json); exit returned
 #pragma once
 
 #include "cli/options.h"
+#include "cli/transaction.h"
 #include "core/record/profile_layout.h"
 
 #include <QDateTime>
@@ -32,12 +39,15 @@ int runSet(const CommandLine& cl);
 int runClock(const CommandLine& cl);
 int runFactoryReset(const CommandLine& cl);
 int runFlash(const CommandLine& cl);
+int runApply(const CommandLine& cl);
 
 struct Backup;
 class Session;
 int backupAdapter(Session& s, const QString& path, const QDateTime& now, Backup* backup);
 QString defaultBackupPath(const QDateTime& now);
-
-QStringList recordDifferences(const ProfileRecord& a, const ProfileRecord& b);
+QString earlierStateDir();
+int carryOut(const CommandLine& cl, Session& s, Plan& plan);
+int reportProblems(const CommandLine& cl, Plan& plan, const QString& file, const QStringList& problems);
+int finishCommand(const CommandLine& cl, const Plan& plan, int exit, const QString& message);
 
 } // namespace omniset::cli

@@ -22,46 +22,29 @@ QString replyLine(const std::string& reply) {
     return QString::fromLatin1(reply.data(), static_cast<qsizetype>(reply.size())).simplified();
 }
 
-// The page's OK/Cancel question on the terminal; only "y" or "yes" answers OK.
-bool confirmedOnTerminal(const TextPair& question) {
-    std::fputs((textOf(question) + tr("\n[y=确定 / N=取消] ", "\n[y=OK / N=Cancel] "))
-                   .toLocal8Bit()
-                   .constData(),
-               stderr);
-    std::fflush(stderr);
-    std::string answer;
-    if (!std::getline(std::cin, answer)) return false;
-    return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES";
-}
-
 } // namespace
 
 int runSet(const CommandLine& cl) {
-    if (cl.profiles.size() > 1) {
-        say(QStringLiteral("set: one --profile at most"));
-        return kExitUsage;
-    }
+    setReportToStderr(cl.json);
+    Plan plan;
+    auto usage = [&](const QString& why) {
+        say(why);
+        return finishCommand(cl, plan, kExitUsage, why);
+    };
+    if (cl.profiles.size() > 1) return usage(QStringLiteral("set: one --profile at most"));
     const QString which = cl.profiles.value(0, QStringLiteral("current"));
     const int profile = profileOfName(which);
-    if (profile < 0) {
-        say(QStringLiteral("set: --profile is current or 0..4, not %1").arg(which));
-        return kExitUsage;
-    }
+    if (profile < 0) return usage(QStringLiteral("set: --profile is current or 0..4, not %1").arg(which));
     // Every NAME=VALUE is well formed, in characters a record byte can hold, before the
     // adapter is asked for anything.
     std::vector<FieldAssignment> assignments;
     for (const QString& arg : cl.args) {
         for (QChar c : arg)
-            if (c.unicode() == 0 || c.unicode() > 0xFF) {
-                say(QStringLiteral("set: %1: ").arg(arg) +
-                    tr("含有配置无法保存的字符", "holds a character the record cannot hold"));
-                return kExitUsage;
-            }
+            if (c.unicode() == 0 || c.unicode() > 0xFF)
+                return usage(QStringLiteral("set: %1: ").arg(arg) +
+                             tr("含有配置无法保存的字符", "holds a character the record cannot hold"));
         auto a = parseAssignment(arg.toLatin1().toStdString());
-        if (!a) {
-            say(QStringLiteral("set: not NAME=VALUE: %1").arg(arg));
-            return kExitUsage;
-        }
+        if (!a) return usage(QStringLiteral("set: not NAME=VALUE: %1").arg(arg));
         assignments.push_back(std::move(*a));
     }
     // The quick-dial numbers are not in the record: they have their own exchanges.
@@ -71,75 +54,46 @@ int runSet(const CommandLine& cl) {
         quick.push_back(a);
         return true;
     });
+    QStringList problems;
     for (const FieldAssignment& a : quick)
-        if (auto why = quickDialRefusal(a)) {
-            say(QStringLiteral("set: ") + *why);
-            say(tr("未写入任何内容。", "Nothing was written."));
-            return kExitUsage;
-        }
-    if (!quick.empty() && profile != kCurrentProfile) {
-        say(tr("set: 缩位拨号号码不属于存储的配置", "set: the quick-dial numbers belong to no stored profile"));
-        return kExitUsage;
-    }
+        if (auto why = quickDialRefusal(a)) problems << *why;
+    if (!problems.isEmpty()) return reportProblems(cl, plan, QStringLiteral("NAME=VALUE"), problems);
+    if (!quick.empty() && profile != kCurrentProfile)
+        return usage(tr("set: 缩位拨号号码不属于存储的配置",
+                        "set: the quick-dial numbers belong to no stored profile"));
 
     Session s;
-    if (int rc = s.connect(cl.adapter)) return rc;
-    std::optional<ProfileRecord> before, after;
+    if (int rc = s.connect(cl.adapter))
+        return finishCommand(cl, plan, rc, tr("找不到KX220", "the adapter was not found"));
     if (!assignments.empty()) {
-        before = s.read(profile);
+        const auto before = s.read(profile);
         if (!before) {
-            if (interrupted()) return kExitInterrupted;
+            const int rc = interrupted() ? kExitInterrupted : kExitFailed;
             say(tr("读取配置失败: ", "Reading the profile failed: ") + profileName(profile));
-            return kExitFailed;
+            return finishCommand(cl, plan, rc,
+                                 tr("读取配置失败: ", "Reading the profile failed: ") + profileName(profile));
         }
+        plan.profiles.push_back({profile, *before, *before});
         const EditOutcome edit = applyAssignments(*before, assignments);
         if (!edit.record) {
-            say(QStringLiteral("set: ") + edit.refusal);
-            say(tr("未写入任何内容。", "Nothing was written."));
-            return kExitUsage;
+            for (const QString& why : edit.refusals) problems << why;
+            return reportProblems(cl, plan, QStringLiteral("NAME=VALUE"), problems);
         }
-        after = edit.record;
+        plan.profiles.back().after = *edit.record;
     }
-    QuickDialNumbers numbersBefore{}, numbers{};
     if (!quick.empty()) {
-        numbersBefore = numbers = s.readQuickDial();
+        QuickStep q;
+        q.before = q.after = s.readQuickDial();
         for (const FieldAssignment& a : quick)
-            numbers[static_cast<std::size_t>(quickDialSlot(a.name) - 1)] = a.value;
+            q.after[static_cast<std::size_t>(quickDialSlot(a.name) - 1)] = a.value;
+        plan.quick = q;
     }
-    if (interrupted()) return kExitInterrupted;
-
-    QStringList changes = before ? recordDifferences(*before, *after) : QStringList();
-    for (std::size_t i = 0; i < numbers.size(); ++i)
-        if (numbers[i] != numbersBefore[i])
-            changes << QStringLiteral("quick_dial.%1: %2 -> %3")
-                           .arg(i + 1)
-                           .arg(QString::fromStdString(numbersBefore[i]),
-                                QString::fromStdString(numbers[i]));
-    out(profileName(profile) + QLatin1Char(':'));
-    if (changes.isEmpty()) {
-        out(tr("  没有改变。", "  no change."));
-        return kExitOk;
-    }
-    for (const QString& line : changes)
-        out(QStringLiteral("  ") + line);
-    if (cl.dryRun) {
-        out(tr("(试运行: 未写入)", "(dry run: nothing written)"));
-        return kExitOk;
-    }
-    if (before && !(*before == *after)) {
-        if (!s.write(profile, *after)) return interrupted() ? kExitInterrupted : kExitFailed;
-        out(profileName(profile) + tr(": 已写入并核对", ": written and verified"));
-    }
-    if (numbers != numbersBefore) {
-        if (interrupted()) return kExitInterrupted;
-        s.storeQuickDial(numbers);
-        if (s.readQuickDial() != numbers) {
-            say(tr("缩位拨号: 读回的号码不同", "Quick dial: the numbers read back differ"));
-            return interrupted() ? kExitInterrupted : kExitFailed;
-        }
-        out(tr("缩位拨号: 已存储并核对", "Quick dial: stored and verified"));
-    }
-    return kExitOk;
+    if (interrupted()) return finishCommand(cl, plan, kExitInterrupted, tr("已中断", "interrupted"));
+    CommandLine c = cl;
+    c.check = cl.dryRun;
+    const int rc = carryOut(c, s, plan);
+    if (cl.dryRun && plan.changes()) out(tr("(试运行: 未写入)", "(dry run: nothing written)"));
+    return cl.dryRun && rc == kExitDifferent ? kExitOk : rc;
 }
 
 int runClock(const CommandLine& cl) {
@@ -175,7 +129,7 @@ int runFactoryReset(const CommandLine& cl) {
                    "factory-reset: no terminal to confirm on; give --yes to reset without asking"));
             return kExitUsage;
         }
-        if (!confirmedOnTerminal(general::kConfirmReset)) {
+        if (!confirmOnTerminal(textOf(general::kConfirmReset))) {
             say(tr("已取消，未改变。", "Cancelled; nothing changed."));
             return kExitOk;
         }

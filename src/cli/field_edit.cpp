@@ -443,24 +443,34 @@ EditOutcome applyAssignments(const ProfileRecord& record,
 
     std::set<std::string> named;
     std::vector<std::pair<int, int>> spans;
+    std::vector<QString> refused;
     for (const FieldAssignment& a : assignments) {
         const RecordField* f = findRecordField(a.name);
-        if (!f)
-            return {std::nullopt, refusal(a.name, a.value,
-                                          text("没有此字段 (字段名见 show)",
-                                               "no such field (the names are those of show)"))};
+        if (!f) {
+            refused.push_back(refusal(a.name, a.value,
+                                      text("没有此字段 (字段名见 show)",
+                                           "no such field (the names are those of show)")));
+            continue;
+        }
         if (f->offset >= record.length() ||
-            (f->coding != FieldCoding::Text && f->offset + f->width > record.length()))
-            return {std::nullopt,
-                    refusal(a.name, a.value,
-                            text("超出 %1 字节配置的末尾", "past the end of the %1-byte record")
-                                .arg(record.length()))};
-        if (Check why = setters().at(f->name)(w, *f, a.value))
-            return {std::nullopt, refusal(a.name, a.value, *why)};
+            (f->coding != FieldCoding::Text && f->offset + f->width > record.length())) {
+            refused.push_back(refusal(a.name, a.value,
+                                      text("超出 %1 字节配置的末尾", "past the end of the %1-byte record")
+                                          .arg(record.length())));
+            continue;
+        }
+        if (Check why = setters().at(f->name)(w, *f, a.value)) {
+            refused.push_back(refusal(a.name, a.value, *why));
+            continue;
+        }
         named.insert(a.name);
         spans.emplace_back(f->offset, f->width);
     }
-    if (Check why = combinations(w, named)) return {std::nullopt, *why};
+    // Combinations are judged only on values that were all taken: a refused value would
+    // make them misleading.
+    if (refused.empty())
+        if (Check why = combinations(w, named)) refused.push_back(*why);
+    if (!refused.empty()) return {std::nullopt, refused.front(), refused};
     for (const auto& span : tiedSpans(w, named)) spans.push_back(span);
 
     // Everything the windows would write, then only the named fields' bytes taken from it.

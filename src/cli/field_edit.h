@@ -5,8 +5,9 @@
 //   parseAssignment(text)         "data.protocol=ppp" split at its first "="; nothing
 //                                 without "=" or without a name
 //   applyAssignments(record, list)
-//                                 the record with every change applied, or the first
-//                                 refusal (in the language of LanguageMode). Values are the
+//                                 the record with every change applied, or the refusals
+//                                 (in the language of LanguageMode): every value refused,
+//                                 or else the first combination the pages refuse. Values are the
 //                                 words show prints; a threshold given a number is enabled
 //                                 with it. Each change goes through the owning page's fill
 //                                 and pack, and only the bytes of the named fields (and those
@@ -37,7 +38,8 @@ struct FieldAssignment {
 
 struct EditOutcome {
     std::optional<ProfileRecord> record; // the changed record; nothing when refused
-    QString refusal;                     // "data.bod.upper_threshold=200: ..."
+    QString refusal;                     // the first: "data.bod.upper_threshold=200: ..."
+    std::vector<QString> refusals;       // all of them, refusal first
 };
 
 std::optional<FieldAssignment> parseAssignment(const std::string& text);

@@ -24,7 +24,7 @@ const std::map<QString, Command> kCommands{
     {QStringLiteral("link"), runLink},     {QStringLiteral("unlink"), runUnlink},
     {QStringLiteral("set"), runSet},       {QStringLiteral("clock"), runClock},
     {QStringLiteral("factory-reset"), runFactoryReset},
-    {QStringLiteral("flash"), runFlash},
+    {QStringLiteral("flash"), runFlash},   {QStringLiteral("apply"), runApply},
 };
 
 } // namespace

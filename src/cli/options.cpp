@@ -34,13 +34,40 @@ const std::map<QString, CommandInfo>& commands() {
           "$XDG_DATA_HOME/omniset/backups/KX220-<yyyymmdd>T<hhmmss>.json\n"}},
         {QStringLiteral("restore"),
          {1, 1,
-          "Usage: omniset-cli [OPTIONS] restore FILE [--profile P]... [--dry-run]\n\n"
+          "Usage: omniset-cli [OPTIONS] restore FILE [--profile P]... [--dry-run] [--json] [--yes]\n\n"
           "Validates the whole file first (format, version, record length, checksums,\n"
-          "quick-dial numbers) and sends nothing but the identification when any of it is\n"
-          "wrong. Then writes each selected record, reads it back and compares it, stores\n"
-          "the quick-dial numbers and reports each.\n\n"
+          "quick-dial numbers, fields that agree with the hex) and sends nothing but the\n"
+          "identification when any of it is wrong (a backup whose fields were edited, or\n"
+          "one of the other record length, is applied with apply instead). Then reads the\n"
+          "selected records and numbers and writes, as one transaction, only those that\n"
+          "differ (\"unchanged\" for the others): each write is read back and compared, and\n"
+          "when one fails, everything already written is put back (exit status 4).\n\n"
           "  --profile P   current, 0..4 or quick_dial; repeatable (default: all)\n"
-          "  --dry-run     print what would change and write nothing\n"}},
+          "  --dry-run     print what would change and write nothing\n"
+          "  --json        the result as one JSON object on standard output (as apply)\n"
+          "  -y, --yes     write a change into synchronous mode without asking\n"}},
+        {QStringLiteral("apply"),
+         {1, 1,
+          "Usage: omniset-cli [OPTIONS] apply FILE [--check] [--json] [--yes]\n\n"
+          "Makes the adapter hold the values FILE names, writing only what differs. FILE (-\n"
+          "for standard input) is JSON, every key optional:\n"
+          "  {\"format\": \"omniset-config\", \"version\": 1,\n"
+          "   \"profiles\": {\"current\": {NAME: VALUE, ...}, \"0\": {...}, ..., \"4\": {...}},\n"
+          "   \"quick_dial\": {\"1\": \"5550101\", ..., \"4\": \"...\"}}\n"
+          "with the names and values of show --json; a backup file is taken too (its fields,\n"
+          "not its hex, so it applies at either record length). The whole file is checked\n"
+          "against the records read first, with set's rules; any problem (all are listed)\n"
+          "writes nothing (exit status 2). A record or number that would not change is not\n"
+          "written; a second run writes nothing. Each write is read back and compared; when\n"
+          "one fails, everything already written is put back and verified, newest first\n"
+          "(exit status 4), and if that fails too, what each record holds is said and the\n"
+          "earlier values are written to a file for apply.\n\n"
+          "  --check     print what would change, write nothing; exit status 0 when the\n"
+          "              adapter already matches, 1 when it does not\n"
+          "  --json      standard output is one JSON object, also on failure: changed, check,\n"
+          "              profiles (each: result, changes), quick_dial, error\n"
+          "  -y, --yes   write a change into synchronous mode (current, profile 0 or 1)\n"
+          "              without asking; without a terminal it is otherwise refused\n"}},
         {QStringLiteral("diff"),
          {1, 2,
           "Usage: omniset-cli [OPTIONS] diff FILE [PROFILE]\n"
@@ -87,16 +114,21 @@ const std::map<QString, CommandInfo>& commands() {
           "  -y, --yes   do not ask\n"}},
         {QStringLiteral("set"),
          {1, 1000,
-          "Usage: omniset-cli [OPTIONS] set NAME=VALUE... [--profile P] [--dry-run]\n\n"
+          "Usage: omniset-cli [OPTIONS] set NAME=VALUE... [--profile P] [--dry-run] [--json]\n"
+          "       [--yes]\n\n"
           "Changes fields of the current configuration (or of profile P, 0..4) with the\n"
           "rules and checks of the page or dialog that owns each field. NAME is a field name\n"
           "of show (quick_dial.1..4 included, current configuration only); VALUE is written\n"
           "as show prints it (56, disabled, auto, even, true, 5550101); a threshold given a\n"
           "number is enabled with it. Prints the fields that change (old -> new), writes the\n"
-          "record, reads it back and compares. Any invalid value writes nothing (exit status\n"
-          "2); all other bytes keep their values.\n\n"
+          "record, reads it back and compares; \"unchanged\" when the values are already there.\n"
+          "A write that fails is read back to tell whether it was stored, and put back.\n"
+          "Any invalid value writes nothing (exit status 2); all other bytes keep their values.\n"
+          "A change into synchronous mode (current, profile 0 or 1) asks on the terminal.\n\n"
           "  --profile P   current (default) or 0..4\n"
-          "  --dry-run     print what would change and write nothing\n"}},
+          "  --dry-run     print what would change and write nothing\n"
+          "  --json        the result as one JSON object on standard output (as apply)\n"
+          "  -y, --yes     write a change into synchronous mode without asking\n"}},
     };
     return table;
 }
@@ -175,6 +207,8 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
             cl.adapter.line = parseLineSpec(lineText);
             if (!cl.adapter.line)
                 return fail(QStringLiteral("--line: not RATE,BITS,PARITY,STOP: %1").arg(lineText));
+        } else if (a == QLatin1String("--check")) {
+            cl.check = true;
         } else if (a == QLatin1String("--json")) {
             cl.json = true;
         } else if (a == QLatin1String("-y") || a == QLatin1String("--yes")) {
@@ -211,13 +245,20 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
         return fail(QStringLiteral("--line needs --device"));
     if (cl.adapter.port && !cl.adapter.device.isEmpty())
         return fail(QStringLiteral("--port and --device exclude each other"));
-    if (cl.json && cl.command != QLatin1String("show"))
-        return fail(QStringLiteral("--json belongs to show"));
+    auto oneOf = [&](std::initializer_list<const char*> names) {
+        for (const char* n : names)
+            if (cl.command == QLatin1String(n)) return true;
+        return false;
+    };
+    if (cl.json && !oneOf({"show", "apply", "restore", "set"}))
+        return fail(QStringLiteral("--json belongs to show, apply, restore and set"));
+    if (cl.check && cl.command != QLatin1String("apply"))
+        return fail(QStringLiteral("--check belongs to apply"));
     if ((cl.dryRun || !cl.profiles.isEmpty()) && cl.command != QLatin1String("restore") &&
         cl.command != QLatin1String("set"))
         return fail(QStringLiteral("--profile and --dry-run belong to restore and set"));
-    if (cl.yes && cl.command != QLatin1String("factory-reset"))
-        return fail(QStringLiteral("--yes belongs to factory-reset"));
+    if (cl.yes && !oneOf({"factory-reset", "apply", "restore", "set"}))
+        return fail(QStringLiteral("--yes belongs to factory-reset, apply, restore and set"));
     if (cl.noBackup && cl.command != QLatin1String("flash"))
         return fail(QStringLiteral("--no-backup belongs to flash"));
     return cl;
@@ -231,14 +272,16 @@ QString programHelp() {
         "  info                      firmware, port type, model, record length, where found\n"
         "  show [PROFILE] [--json]   every field of a record (current or 0..4)\n"
         "  backup [FILE]             all six records and the quick-dial numbers to a file\n"
-        "  restore FILE [--profile P]... [--dry-run]\n"
-        "                            write a backup file back to the adapter\n"
+        "  restore FILE [--profile P]... [--dry-run] [--json] [--yes]\n"
+        "                            write a backup file back to the adapter (what differs)\n"
+        "  apply FILE [--check] [--json] [--yes]\n"
+        "                            make the adapter hold the values a file names\n"
         "  diff FILE [PROFILE]       a backup file against the adapter\n"
         "  diff FILE FILE            two backup files\n"
         "  ports                     COM1..COM4 and the system's serial devices\n"
         "  link N DEVICE             point COMn at DEVICE\n"
         "  unlink N                  remove the link of COMn\n"
-        "  set NAME=VALUE... [--profile P] [--dry-run]\n"
+        "  set NAME=VALUE... [--profile P] [--dry-run] [--json] [--yes]\n"
         "                            change fields with the pages' rules\n"
         "  clock                     set the adapter's date and time from this computer's\n"
         "  factory-reset [--yes]     restore the factory settings (asks first)\n"
@@ -255,10 +298,10 @@ QString programHelp() {
         "and line settings first; the port found is remembered.\n\n"
         "Exit status:\n"
         "  0  success\n"
-        "  1  differences (diff only)\n"
+        "  1  differences (diff, apply --check)\n"
         "  2  bad usage or a bad file\n"
         "  3  adapter not found or not answering\n"
-        "  4  an exchange failed\n"
+        "  4  an exchange failed (apply, restore, set: what was written is put back)\n"
         "  130  interrupted (Ctrl-C); the port is closed, nothing unfinished is reported done\n");
 }
 

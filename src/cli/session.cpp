@@ -17,7 +17,6 @@ namespace omniset::cli {
 namespace {
 
 constexpr int kStoreSurchargeMs = 200;       // as the profile exchanges add to LineDelay
-constexpr std::uint8_t kSynchronousMode = 1; // byte 110 (serial mode): 1 = synchronous
 
 // The search's table of line settings, in the order the search tries them.
 std::vector<platform::LineSettings> searchTable() {
@@ -155,39 +154,25 @@ std::optional<ProfileRecord> Session::read(int profile) {
 bool Session::write(int profile, const ProfileRecord& record) {
     unlock();
     ProfileImage() = record;
-    // A record that puts the data port into synchronous mode gets the window program's
-    // notice before it is written.
-    setSynchronousModeQuery(
-        [] { return ProfileImage().byte(field::SerialMode) == kSynchronousMode; });
+    // The synchronous-mode notice was shown, and answered, before the first write.
+    setSynchronousModeQuery({});
     EncodeProfile();
-    if (!WriteProfile(profileWriteCommand(profile))) return false; // the box said why
-    if (!ReadProfile(profileReadCommand(profile))) {
-        say(tr("读回失败: ", "Reading back failed: ") + profileName(profile));
-        return false;
-    }
-    ProfileRecord back = ProfileImage();
-    back.setChecksumByte(0);
-    ProfileRecord sent = record;
-    sent.setChecksumByte(0);
-    if (!(back == sent)) {
-        say(tr("读回的配置不同: ", "Read back differs: ") + profileName(profile));
-        return false;
-    }
-    return true;
+    return WriteProfile(profileWriteCommand(profile)); // a time-out's box said why
 }
 
 QuickDialNumbers Session::readQuickDial() {
     return readQuickDialNumbers();
 }
 
-void Session::storeQuickDial(const QuickDialNumbers& numbers) {
-    storeQuickDialNumbers(numbers);
+void Session::storeQuickDial(const QuickDialNumbers& numbers, const std::array<bool, 4>& which) {
+    storeQuickDialSlots(numbers, which);
     // The store commands are sent back to back and no reply is read; the next exchange
     // purges the line, so give the adapter the time for them first, as for a record.
     int chars = 0;
     for (int slot = 0; slot < kx220::kQuickDialSlots; ++slot)
-        chars += static_cast<int>(
-            kx220::quickDialStore(slot, numbers[static_cast<std::size_t>(slot)]).size());
+        if (which[static_cast<std::size_t>(slot)])
+            chars += static_cast<int>(
+                kx220::quickDialStore(slot, numbers[static_cast<std::size_t>(slot)]).size());
     PumpedWait(2 * (LineDelay(chars) + kStoreSurchargeMs));
 }
 

@@ -5,14 +5,17 @@
 //                              kExitOk, or kExitNoAdapter with the reason said
 //   Session::unlock()          profile access, once
 //   Session::read(n)           record n (0..4, kCurrentProfile) read; nothing on failure
-//   Session::write(n, record)  record n written with the window program's exchange, read
-//                              back and compared; false (and why, said) otherwise
-//   Session::readQuickDial() / storeQuickDial(numbers)
+//   Session::write(n, record)  record n written with the window program's exchange; true
+//                              when the adapter acknowledged it (the transaction reads it
+//                              back and, before writing, asks about synchronous mode)
+//   Session::readQuickDial() / storeQuickDial(numbers, which)
+//                              the four numbers; the store commands of the marked slots
 //   Session::where()           "COM1 (/dev/pts/3) 115200,8,N,1"
 //   ~Session()                 the port is closed
 #pragma once
 
 #include "cli/options.h"
+#include "cli/transaction.h"
 #include "core/link/identification.h"
 #include "core/link/quick_dial.h"
 #include "core/record/profile_layout.h"
@@ -21,7 +24,7 @@
 
 namespace omniset::cli {
 
-class Session {
+class Session : public RecordAccess {
   public:
     Session() = default;
     ~Session();
@@ -30,10 +33,10 @@ class Session {
 
     int connect(const AdapterChoice& choice);
     void unlock();
-    std::optional<ProfileRecord> read(int profile);
-    bool write(int profile, const ProfileRecord& record);
-    QuickDialNumbers readQuickDial();
-    void storeQuickDial(const QuickDialNumbers& numbers);
+    std::optional<ProfileRecord> read(int profile) override;
+    bool write(int profile, const ProfileRecord& record) override;
+    QuickDialNumbers readQuickDial() override;
+    void storeQuickDial(const QuickDialNumbers& numbers, const std::array<bool, 4>& which) override;
 
     const AdapterIdentity& identity() const { return identity_; }
     int recordLength() const { return recordLength_; }

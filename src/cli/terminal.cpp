@@ -6,6 +6,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <iostream>
+#include <string>
 
 namespace omniset::cli {
 
@@ -13,6 +15,7 @@ namespace {
 
 bool g_quiet = false;
 bool g_lineOpen = false; // a redrawn progress line waits for its newline
+bool g_reportToStderr = false;
 volatile std::sig_atomic_t g_interrupted = 0;
 
 void onInterrupt(int) {
@@ -49,7 +52,26 @@ void say(const QString& text) {
 }
 
 void out(const QString& text) {
+    if (g_reportToStderr) return say(text);
     std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
+}
+
+void setReportToStderr(bool toStderr) {
+    g_reportToStderr = toStderr;
+}
+
+void outData(const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+bool confirmOnTerminal(const QString& text) {
+    std::fputs((text + tr("\n[y=确定 / N=取消] ", "\n[y=OK / N=Cancel] ")).toLocal8Bit().constData(),
+               stderr);
+    std::fflush(stderr);
+    std::string answer;
+    if (!std::getline(std::cin, answer)) return false;
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES";
 }
 
 QString tr(const char* zh, const char* en) {

@@ -6,7 +6,12 @@
 //   say(text)                    a line on standard error (after ending an open line)
 //   openLine() / endOpenLine()   a progress line being redrawn on standard error is open /
 //                                end it with a newline if it is
-//   out(text)                    a line on standard output
+//   out(text)                    a line on standard output (standard error while
+//                                setReportToStderr(true): standard output then carries
+//                                one JSON object, written by outData)
+//   outData(bytes)               bytes on standard output as they are
+//   confirmOnTerminal(text)      text and an OK/Cancel question on the terminal; only "y"
+//                                or "yes" answers OK
 //   tr(zh, en) / english()       the text of the language the locale selects; whether
 //                                that is English
 //   setQuiet(q) / progress(text) progress lines, silenced by -q
@@ -20,6 +25,7 @@
 
 #include "core/link/detection.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <string>
@@ -40,6 +46,9 @@ void say(const QString& text);
 void openLine();
 void endOpenLine();
 void out(const QString& text);
+void setReportToStderr(bool toStderr);
+void outData(const QByteArray& bytes);
+bool confirmOnTerminal(const QString& text);
 QString tr(const char* zh, const char* en);
 bool english();
 

@@ -170,6 +170,18 @@ TEST(FieldEdit, EveryKindOfInvalidValueIsRefused) {
     }
 }
 
+TEST(FieldEdit, EveryRefusedValueIsListedAndCombinationsOnlyWhenAllAreTaken) {
+    LanguageMode = 1;
+    const auto three = applyAssignments(
+        factory(kLongProfileLength), {{"data.bod.upper_threshold", "200"}, {"tel1.msn", "4x"}, {"no.such", "1"}});
+    EXPECT_FALSE(three.record);
+    ASSERT_EQ(three.refusals.size(), 3u);
+    EXPECT_EQ(three.refusal, three.refusals.front());
+    const auto combination = applyAssignments(factory(kLongProfileLength), {{"data.sync.baud", "9600"}});
+    ASSERT_EQ(combination.refusals.size(), 1u);
+    EXPECT_TRUE(combination.refusals[0].contains(QStringLiteral("synchronous mode only")));
+}
+
 TEST(FieldEdit, AssignmentsSplitAtTheFirstEquals) {
     EXPECT_EQ(parseAssignment("data.uus=a=b")->value, "a=b");
     EXPECT_EQ(parseAssignment("data.msn=")->value, "");

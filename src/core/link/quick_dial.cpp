@@ -22,11 +22,17 @@ QuickDialNumbers readQuickDialNumbers() {
 }
 
 void storeQuickDialNumbers(const QuickDialNumbers& numbers) {
+    storeQuickDialSlots(numbers, {true, true, true, true});
+}
+
+void storeQuickDialSlots(const QuickDialNumbers& numbers,
+                         const std::array<bool, kx220::kQuickDialSlots>& which) {
     // The replies stay in the receive buffer until the next exchange purges it; a failed
     // write is not reported and the next command goes out regardless.
     BeginExchange();
     for (int slot = 0; slot < kx220::kQuickDialSlots; ++slot)
-        SerialWrite(kx220::quickDialStore(slot, quickDialDigits(numbers[static_cast<std::size_t>(slot)])));
+        if (which[static_cast<std::size_t>(slot)])
+            SerialWrite(kx220::quickDialStore(slot, quickDialDigits(numbers[static_cast<std::size_t>(slot)])));
 }
 
 } // namespace omniset

@@ -6,6 +6,8 @@
 //   storeQuickDialNumbers(numbers) the four store commands, slot 0 first, one write each,
 //                                  back to back: no purge, no wait, no reply read; each
 //                                  carries only the digits of its number (also none)
+//   storeQuickDialSlots(numbers, which)
+//                                  the same for the slots marked in which only
 #pragma once
 
 #include "core/record/quick_dial_text.h"
@@ -14,5 +16,7 @@ namespace omniset {
 
 QuickDialNumbers readQuickDialNumbers();
 void storeQuickDialNumbers(const QuickDialNumbers& numbers);
+void storeQuickDialSlots(const QuickDialNumbers& numbers,
+                         const std::array<bool, kx220::kQuickDialSlots>& which);
 
 } // namespace omniset
