@@ -484,7 +484,7 @@ EditOutcome applyAssignments(const ProfileRecord& record,
     for (auto [offset, width] : spans)
         for (int i = offset; i < offset + width && i < record.length(); ++i)
             result.setByte(i, packed.byte(i));
-    return {result, {}};
+    return {result, {}, {}};
 }
 
 } // namespace omniset::cli
