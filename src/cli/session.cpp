@@ -38,6 +38,52 @@ QString parityLetter(int parity) {
     return QString(QLatin1Char(parity >= 0 && parity < 5 ? letters[parity] : '?'));
 }
 
+// The line settings the adapter last answered omniset-cli at, in a section of the settings
+// file of its own (the window program's keys stay as they are): tried before any table.
+constexpr char kCliSection[] = "omniset_cli";
+constexpr char kCliPort[] = "port"; // 1..4; 0 after a device named by its path
+constexpr char kCliBaud[] = "baudrate";
+constexpr char kCliData[] = "databits";
+constexpr char kCliParity[] = "parity";
+constexpr char kCliStop[] = "stopbits";
+
+std::optional<platform::LineSettings> cliRememberedSettings() {
+    const platform::LineSettings s{
+        static_cast<std::uint32_t>(GetSettingInt(kCliSection, kCliBaud, 0)),
+        GetSettingInt(kCliSection, kCliData, 0), GetSettingInt(kCliSection, kCliParity, -1),
+        GetSettingInt(kCliSection, kCliStop, -1)};
+    for (const auto& entry : searchTable())
+        if (entry.baudRate == s.baudRate && entry.dataBits == s.dataBits &&
+            entry.parity == s.parity && s.stopBits == platform::OneStopBit)
+            return s;
+    return std::nullopt;
+}
+
+int cliRememberedPort() { return GetSettingInt(kCliSection, kCliPort, 0); }
+
+void rememberForCli(int port, const platform::LineSettings& s) {
+    auto put = [](const char* key, int value) {
+        if (GetSettingInt(kCliSection, key, -1) != value) PutSettingInt(kCliSection, key, value);
+    };
+    put(kCliPort, port);
+    put(kCliBaud, static_cast<int>(s.baudRate));
+    put(kCliData, s.dataBits);
+    put(kCliParity, s.parity);
+    put(kCliStop, s.stopBits);
+}
+
+// The remembered settings first, then the window program's remembered ones and the table.
+std::vector<platform::LineSettings> tableFromRemembered() {
+    std::vector<platform::LineSettings> table;
+    if (auto mine = cliRememberedSettings()) table.push_back(*mine);
+    auto stored = rememberedSettings(searchTable().front());
+    RememberedRate = stored.rate;
+    table.push_back(stored.settings);
+    for (const auto& s : searchTable())
+        table.push_back(s);
+    return table;
+}
+
 class Search final : public TerminalDetectionView {
   public:
     explicit Search(DetectionScan& scan) : scan_(scan) {}
@@ -86,36 +132,42 @@ int Session::connect(const AdapterChoice& choice) {
             say(tr("无法打开", "Cannot open ") + choice.device);
             return kExitNoAdapter;
         }
-        std::vector<platform::LineSettings> table;
-        if (choice.line) {
-            table.push_back(*choice.line);
-        } else {
-            auto stored = rememberedSettings(searchTable().front());
-            RememberedRate = stored.rate;
-            table.push_back(stored.settings);
-            for (const auto& s : searchTable())
-                table.push_back(s);
-        }
-        found = searchOne(table);
+        found = searchOne(choice.line ? std::vector{*choice.line} : tableFromRemembered());
+        if (found) rememberForCli(0, SerialLineSettings());
     } else if (choice.port) {
         port_ = QStringLiteral("COM%1").arg(choice.port);
         device_ = platform::resolvePortDevice(choice.port);
         TerminalDetectionView().showPort(choice.port);
         if (SerialOpen(choice.port)) {
-            auto stored = rememberedSettings(searchTable().front());
-            RememberedRate = stored.rate;
-            std::vector<platform::LineSettings> table{stored.settings};
-            for (const auto& s : searchTable())
-                table.push_back(s);
-            found = searchOne(table);
+            found = searchOne(tableFromRemembered());
             if (found) PutSettingInt(settings::AsyncSection, settings::ComNo, choice.port);
         }
+        if (found) rememberForCli(choice.port, SerialLineSettings());
     } else {
-        DetectionScan scan;
-        Search view(scan);
-        found = scan.run(view) == ScanResult::Found;
-        port_ = QStringLiteral("COM%1").arg(scan.currentPort());
-        device_ = platform::resolvePortDevice(scan.currentPort());
+        // Where the adapter last answered, as it answered: one try before the whole search.
+        const int last = cliRememberedPort();
+        const auto settings = cliRememberedSettings();
+        if (last >= 1 && last <= 4 && settings) {
+            TerminalDetectionView().showPort(last);
+            if (SerialOpen(last)) {
+                ScanRate = settings->baudRate;
+                found = tryIdentification(*settings) == IdentifyTry::Answered;
+                if (found) {
+                    port_ = QStringLiteral("COM%1").arg(last);
+                    device_ = platform::resolvePortDevice(last);
+                } else {
+                    SerialClose();
+                }
+            }
+        }
+        if (!found && !interrupted()) {
+            DetectionScan scan;
+            Search view(scan);
+            found = scan.run(view) == ScanResult::Found;
+            port_ = QStringLiteral("COM%1").arg(scan.currentPort());
+            device_ = platform::resolvePortDevice(scan.currentPort());
+            if (found) rememberForCli(scan.currentPort(), SerialLineSettings());
+        }
     }
     if (interrupted()) {
         say(tr("已中断。", "Interrupted."));

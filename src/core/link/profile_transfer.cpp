@@ -11,6 +11,7 @@
 #include "core/record/profile_codec.h"
 
 #include <optional>
+#include <utility>
 
 namespace omniset {
 
@@ -94,22 +95,33 @@ bool WriteProfile(std::string_view command, platform::BoxOwner owner) {
     BusyWait(kAfterCommandMs);
     SerialWrite(g_hexText);
     int w = LineDelay(static_cast<int>(g_hexText.size()));
-    BusyWait(kAfterCommandMs);
-    PumpedWait(2 * w + kAfterCommandMs);
+    // The waits for the text on the line. Where reads end with their replies, they are the
+    // lead of the first read instead, which looks for "OK" from the moment the text has
+    // left and ends as soon as it has come.
+    int lead = kAfterCommandMs + 2 * w + kAfterCommandMs;
+    if (!EndReadsWhenWhole) {
+        BusyWait(kAfterCommandMs);
+        PumpedWait(2 * w + kAfterCommandMs);
+        lead = 0;
+    }
+    const platform::ReplyCheck acknowledged = [](std::string_view received) {
+        return contains(received, kx220::kOk) ? 0 : platform::kReplyPartial;
+    };
 
-    const auto start = platform::tickCount();
+    const auto deadline =
+        platform::tickCount() + static_cast<std::uint64_t>(lead) + kWriteAckLimitMs;
     std::string reply;
     while (!contains(reply, kx220::kOk)) {
         // A port that went away cannot acknowledge: fail now, and without a box of its
         // own (the loss was told).
         if (SerialLost()) return false;
-        if (platform::tickCount() - start >= kWriteAckLimitMs) {
+        if (platform::tickCount() >= deadline) {
             wait.reset(); // the box is the user's turn
             ownedBox(owner, "配置文件写入有误！", "Writing Profile Error！");
             return false;
         }
         platform::dispatchPendingEvents();
-        reply = SerialReadText(receiveLimit());
+        reply = SerialReadReply(receiveLimit(), std::exchange(lead, 0), acknowledged);
     }
     return true;
 }
