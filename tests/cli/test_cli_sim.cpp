@@ -1,5 +1,6 @@
 // omniset-cli as a child process, without a display, against kx220-sim on a real pty.
 #include "cli/backup_file.h"
+#include "core/platform/paths.h"
 #include "profile_store.h"
 #include "sim_process.h"
 #include "cli_run.h"
@@ -288,4 +289,25 @@ TEST(CliLocal, LinkUnlinkAndUsage) {
     }
     EXPECT_FALSE(QFileInfo(link).isSymLink());
     test::makePortDangling(4);
+}
+
+// The line settings the adapter answered at are remembered in omniset-cli's own section of
+// the settings file and tried first next time; the window program's keys stay untouched.
+TEST_F(CliSim, TheLineSettingsFoundAreTriedFirstNextTime) {
+    const QString settings = platform::configDir() + QStringLiteral("/omniset.INI");
+    QFile::remove(settings);
+    test::SimProcess sim({"--com", "1", "--line", "115200,8,M,1", "--store",
+                          scratch("remember.store").toStdString()});
+    const CliRun first = runCli({"info"});
+    ASSERT_EQ(first.code, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.err.contains(QStringLiteral("without answer"))) << first.err.toStdString();
+    const QString ini = QString::fromLatin1(fileBytes(settings));
+    EXPECT_TRUE(ini.contains(QStringLiteral("[omniset_cli]"))) << ini.toStdString();
+    EXPECT_TRUE(ini.contains(QStringLiteral("parity=3"))) << ini.toStdString();
+    EXPECT_FALSE(ini.contains(QStringLiteral("m_paritychk2"))) << ini.toStdString();
+
+    const CliRun second = runCli({"info"});
+    ASSERT_EQ(second.code, 0) << second.err.toStdString();
+    EXPECT_FALSE(second.err.contains(QStringLiteral("without answer"))) << second.err.toStdString();
+    EXPECT_TRUE(second.out.contains(QStringLiteral("115200,8,M,1"))) << second.out.toStdString();
 }
