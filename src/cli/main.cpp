@@ -46,6 +46,10 @@ int main(int argc, char** argv) {
         say(QStringLiteral("Try 'omniset-cli --help'."));
         return kExitUsage;
     }
+    if (cl->version) {
+        std::fputs(versionText().toLocal8Bit().constData(), stdout);
+        return kExitOk;
+    }
     if (cl->help) {
         const QString help = cl->command.isEmpty() ? programHelp() : commandHelp(cl->command);
         if (help.isEmpty()) {

@@ -193,6 +193,8 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
         QString v;
         if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             cl.help = true;
+        } else if (a == QLatin1String("--version")) {
+            cl.version = true;
         } else if (a == QLatin1String("-q") || a == QLatin1String("--quiet")) {
             cl.quiet = true;
         } else if (a == QLatin1String("--port")) {
@@ -235,7 +237,13 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
             cl.args << a;
         }
     }
-    if (cl.help) return cl;
+    // "help" and "help COMMAND" are --help and "COMMAND --help".
+    if (cl.command == QLatin1String("help") && cl.args.size() <= 1) {
+        cl.help = true;
+        cl.command = cl.args.value(0);
+        cl.args.clear();
+    }
+    if (cl.help || cl.version) return cl;
     if (cl.command.isEmpty()) return fail(QStringLiteral("no command given"));
     const auto it = commands().find(cl.command);
     if (it == commands().end()) return fail(QStringLiteral("unknown command %1").arg(cl.command));
@@ -291,8 +299,11 @@ QString programHelp() {
         "  --device PATH             open PATH directly, trying the search's line settings\n"
         "  --line RATE,BITS,PARITY,STOP\n"
         "                            with --device: only these settings (115200,8,N,1)\n"
-        "  -q, --quiet               no search progress on standard error\n"
-        "  -h, --help                this text; COMMAND --help for a command\n\n"
+        "  -q, --quiet               no progress (the search, the transfer) on standard\n"
+        "                            error; results, questions and errors still show\n"
+        "  -h, --help                this text; COMMAND --help (or help COMMAND) for a\n"
+        "                            command\n"
+        "  --version                 the program's name and version\n\n"
         "Without --port or --device the adapter is searched for as the window program\n"
         "does: COM1..COM4 through $XDG_CONFIG_HOME/omniset/dosdevices, the remembered port\n"
         "and line settings first; the port found is remembered.\n\n"
@@ -309,5 +320,7 @@ QString commandHelp(const QString& command) {
     const auto it = commands().find(command);
     return it == commands().end() ? QString() : QString::fromUtf8(it->second.help);
 }
+
+QString versionText() { return QStringLiteral("omniset-cli " OMNISET_VERSION "\n"); }
 
 } // namespace omniset::cli

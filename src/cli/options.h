@@ -4,6 +4,7 @@
 //                                  nothing with *error set on bad usage
 //   programHelp()                  what --help prints: commands, options, exit codes
 //   commandHelp(name)              what "COMMAND --help" prints (empty: no such command)
+//   versionText()                  what --version prints: "omniset-cli VERSION"
 //   parseLineSpec(text)            "115200,8,N,1" as line settings
 #pragma once
 
@@ -26,7 +27,8 @@ struct AdapterChoice {
 struct CommandLine {
     AdapterChoice adapter;
     bool quiet = false;
-    bool help = false;
+    bool help = false;    // --help, or the command "help" (of the command named after it)
+    bool version = false; // --version
     QString command;
     QStringList args;     // positional arguments of the command
     QStringList profiles; // restore --profile P (repeatable), set --profile P
@@ -40,6 +42,7 @@ struct CommandLine {
 std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* error);
 QString programHelp();
 QString commandHelp(const QString& command);
+QString versionText();
 std::optional<platform::LineSettings> parseLineSpec(const QString& text);
 
 } // namespace omniset::cli
