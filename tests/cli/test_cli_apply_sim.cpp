@@ -5,6 +5,7 @@
 #include "core/record/profile_layout.h"
 #include "profile_store.h"
 #include "pty_pair.h"
+#include "sim_store.h"
 #include "sim_process.h"
 #include "test_env.h"
 
@@ -21,35 +22,21 @@ using namespace omniset;
 namespace {
 
 using test::CliRun;
+using test::differing;
+using test::fileBytes;
+using test::loadedStore;
 using test::runCli;
+using test::simArgs;
+
+// The number every saved store of these tests holds in quick-dial slot 1.
+const std::string kStoredNumber = "5550101";
+
+kx220sim::ProfileStore savedStore(const QString& path, int length) {
+    return test::savedStore(path, length, kStoredNumber);
+}
 
 QString scratch(const QString& name) {
     return test::scratchFile(QStringLiteral("cli-apply"), name);
-}
-
-// A saved store: upper threshold disabled in the current configuration, a number in slot 1.
-kx220sim::ProfileStore savedStore(const QString& path, int length) {
-    QFile::remove(path);
-    kx220sim::ProfileStore store(path.toStdString(), length);
-    auto current = store.record(kx220sim::kCurrentProfile);
-    current[field::UpperThreshold] = 255;
-    store.setRecord(kx220sim::kCurrentProfile, current);
-    store.setQuickDial(0, "5550101");
-    std::string error;
-    EXPECT_TRUE(store.save(&error)) << error;
-    return store;
-}
-
-kx220sim::ProfileStore loaded(const QString& path, int length = kLongProfileLength) {
-    kx220sim::ProfileStore store(path.toStdString(), length);
-    std::string error;
-    EXPECT_TRUE(store.load(&error)) << error;
-    return store;
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QString writeFile(const QString& name, const QByteArray& text) {
@@ -58,17 +45,6 @@ QString writeFile(const QString& name, const QByteArray& text) {
     EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(text);
     return path;
-}
-
-std::vector<std::string> simArgs(const QString& store, const char* firmware = "2.0") {
-    return {"--com", "1", "--no-pace", "--firmware", firmware, "--store", store.toStdString()};
-}
-
-std::set<int> differing(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
-    std::set<int> out;
-    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
-        if (a[i] != b[i]) out.insert(static_cast<int>(i));
-    return out;
 }
 
 QJsonObject jsonOf(const CliRun& r) {
@@ -130,7 +106,7 @@ TEST_F(CliApplySim, APartialFileChangesItsFieldsOnlyAndASecondRunWritesNothing) 
     sim.stop();
     EXPECT_EQ(fileBytes(store), afterFirst) << "the second run wrote something";
 
-    const auto after = loaded(store);
+    const auto after = loadedStore(store);
     const auto& current = after.record(kx220sim::kCurrentProfile);
     for (int offset : differing(before.record(kx220sim::kCurrentProfile), current))
         EXPECT_TRUE(offset == field::UpperThreshold || (offset >= field::Tel1Msn && offset < field::Tel1Msn + 16))
@@ -165,7 +141,7 @@ TEST_F(CliApplySim, AFailureAtTheSecondOfThreeWritesLeavesEveryProfileAsItWas) {
     EXPECT_EQ(o.value("error").toObject().value("exit").toInt(), 4);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Read back differs: Profile 2"))) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("Rolled back: Profile 2, Profile 0")));
-    const auto after = loaded(store);
+    const auto after = loadedStore(store);
     for (int p = 0; p < kx220sim::kProfileCount; ++p)
         EXPECT_EQ(after.record(p), before.record(p)) << "profile " << p;
 }
@@ -258,7 +234,7 @@ TEST_F(CliApplySim, A314ByteBackupIsAppliedOntoA326ByteAdapter) {
     const CliRun apply = runCli({"-q", "apply", backup});
     EXPECT_EQ(apply.code, 0) << apply.err.toStdString();
     sim.stop();
-    const auto current = loaded(store).record(kx220sim::kCurrentProfile);
+    const auto current = loadedStore(store).record(kx220sim::kCurrentProfile);
     EXPECT_EQ(current[field::UpperThreshold], 96);
     EXPECT_EQ(std::string(current.begin() + field::NationalPrefix, current.begin() + field::NationalPrefix + 4),
               std::string("010\0", 4));
@@ -297,5 +273,5 @@ TEST_F(CliApplySim, SynchronousModeIsWrittenOnlyWhenConfirmed) {
     const CliRun yes = runCli({"-q", "apply", file, "--yes"});
     EXPECT_EQ(yes.code, 0) << yes.err.toStdString();
     sim.stop();
-    EXPECT_EQ(loaded(store).record(kx220sim::kCurrentProfile)[field::SerialMode], 1);
+    EXPECT_EQ(loadedStore(store).record(kx220sim::kCurrentProfile)[field::SerialMode], 1);
 }

@@ -5,6 +5,7 @@
 #include "factory_record.h"
 #include "profile_store.h"
 #include "pty_pair.h"
+#include "sim_store.h"
 #include "sim_process.h"
 #include "test_env.h"
 
@@ -23,46 +24,15 @@ using namespace omniset;
 namespace {
 
 using test::CliRun;
+using test::differing;
+using test::fileBytes;
+using test::loadedStore;
 using test::runCli;
+using test::savedStore;
+using test::simArgs;
 
 QString scratch(const QString& name) {
     return test::scratchFile(QStringLiteral("cli-set"), name);
-}
-
-// A saved store whose current configuration's upper threshold is disabled (factory: 56).
-kx220sim::ProfileStore savedStore(const QString& path, int length) {
-    QFile::remove(path);
-    kx220sim::ProfileStore store(path.toStdString(), length);
-    auto current = store.record(kx220sim::kCurrentProfile);
-    current[field::UpperThreshold] = 255;
-    store.setRecord(kx220sim::kCurrentProfile, current);
-    std::string error;
-    EXPECT_TRUE(store.save(&error)) << error;
-    return store;
-}
-
-kx220sim::ProfileStore loaded(const QString& path, int length) {
-    kx220sim::ProfileStore store(path.toStdString(), length);
-    std::string error;
-    EXPECT_TRUE(store.load(&error)) << error;
-    return store;
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-std::vector<std::string> simArgs(const QString& store, const char* firmware = "2.0") {
-    return {"--com", "1", "--no-pace", "--firmware", firmware, "--store", store.toStdString()};
-}
-
-// The offsets at which two records differ.
-std::set<int> differing(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
-    std::set<int> out;
-    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
-        if (a[i] != b[i]) out.insert(static_cast<int>(i));
-    return out;
 }
 
 class CliSetSim : public ::testing::Test {
@@ -115,7 +85,7 @@ TEST_F(CliSetSim, FactoryResetAsksOnATerminalAndRefusesWithoutOne) {
         EXPECT_TRUE((r.out + r.err).contains(QString::fromUtf8(c.says)))
             << c.what << ": " << (r.out + r.err).toStdString();
         sim.stop();
-        const auto current = loaded(store, kLongProfileLength).record(kx220sim::kCurrentProfile);
+        const auto current = loadedStore(store, kLongProfileLength).record(kx220sim::kCurrentProfile);
         EXPECT_EQ(current == factory, c.reset) << c.what;
     }
 }
@@ -133,7 +103,7 @@ TEST_F(CliSetSim, SetChangesOneFieldOfEachWindowAndNoOtherByte) {
     EXPECT_TRUE(r.out.contains(QStringLiteral("written and verified")));
     EXPECT_TRUE(r.out.contains(QStringLiteral("Quick dial: stored and verified")));
     sim.stop();
-    const auto after = loaded(store, kLongProfileLength);
+    const auto after = loadedStore(store, kLongProfileLength);
     const auto& was = before.record(kx220sim::kCurrentProfile);
     const auto& now = after.record(kx220sim::kCurrentProfile);
     EXPECT_EQ(differing(was, now),
@@ -156,7 +126,7 @@ TEST_F(CliSetSim, AStoredProfileIsChangedAlone) {
     const CliRun r = runCli({"-q", "set", "--profile", "2", "tel1.msn=4711"});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     sim.stop();
-    const auto after = loaded(store, kLongProfileLength);
+    const auto after = loadedStore(store, kLongProfileLength);
     for (int p = 0; p < kx220sim::kProfileCount; ++p) {
         if (p != 2) {
             EXPECT_EQ(after.record(p), before.record(p)) << "profile " << p;
@@ -197,7 +167,7 @@ TEST_F(CliSetSim, InvalidValuesAndDryRunWriteNothing) {
     }
     // A Latin-1 letter is one byte of the record; a character beyond it is refused.
     sim.stop();
-    const auto one = loaded(store, kLongProfileLength).record(1);
+    const auto one = loadedStore(store, kLongProfileLength).record(1);
     EXPECT_EQ(one[field::DataUus], 0xFC);
     EXPECT_EQ(runCli({"-q", "set", "data.uus=中"}).code, 2);
 }
@@ -219,7 +189,7 @@ TEST_F(CliSetSim, A314ByteRecordRefusesFieldsPastItsEnd) {
     const CliRun r = runCli({"-q", "set", "tel.national_prefix=010"});
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
     sim.stop();
-    const auto current = loaded(store, kShortProfileLength).record(kx220sim::kCurrentProfile);
+    const auto current = loadedStore(store, kShortProfileLength).record(kx220sim::kCurrentProfile);
     ASSERT_EQ(current.size(), static_cast<std::size_t>(kShortProfileLength));
     EXPECT_EQ(std::string(current.begin() + field::NationalPrefix, current.end()),
               std::string("010\0", 4));
