@@ -129,7 +129,8 @@ int Session::connect(const AdapterChoice& choice) {
         port_ = choice.device;
         progress(tr("正在检查 ", "Detecting ") + choice.device);
         if (!SerialOpenPath(choice.device)) {
-            say(tr("无法打开", "Cannot open ") + choice.device);
+            failure_ = tr("无法打开", "Cannot open ") + choice.device;
+            say(failure_);
             return kExitNoAdapter;
         }
         found = searchOne(choice.line ? std::vector{*choice.line} : tableFromRemembered());
@@ -170,20 +171,24 @@ int Session::connect(const AdapterChoice& choice) {
         }
     }
     if (interrupted()) {
-        say(tr("已中断。", "Interrupted."));
+        failure_ = tr("已中断。", "Interrupted.");
+        say(failure_);
         return kExitInterrupted;
     }
     if (!found) {
-        if (!choice.device.isEmpty() || choice.port)
-            say(tr("Omniset搜索不到Brantis KX220!", "Omniset Can't find Brantis KX220!") +
-                QStringLiteral(" (") + port_ + QStringLiteral(")"));
+        failure_ = tr("Omniset搜索不到Brantis KX220!", "Omniset Can't find Brantis KX220!");
+        if (!choice.device.isEmpty() || choice.port) {
+            failure_ += QStringLiteral(" (") + port_ + QStringLiteral(")");
+            say(failure_);
+        }
         return kExitNoAdapter;
     }
     SerialPurge();
     progress(tr("找到KX220: ", "Found KX220: ") + where());
     identity_ = identifyAdapter();
     if (identity_.versionReply.empty()) {
-        say(tr("KX220没有回答", "KX220 does not answer: ") + where());
+        failure_ = tr("KX220没有回答", "KX220 does not answer: ") + where();
+        say(failure_);
         return kExitNoAdapter;
     }
     recordLength_ = profileLengthForReply(identity_.versionReply);
@@ -199,7 +204,11 @@ void Session::unlock() {
 
 std::optional<ProfileRecord> Session::read(int profile) {
     unlock();
-    if (!ReadProfile(profileReadCommand(profile))) return std::nullopt;
+    failure_.clear();
+    if (!ReadProfile(profileReadCommand(profile))) {
+        failure_ = tr("读取配置失败: ", "Reading the profile failed: ") + profileName(profile);
+        return std::nullopt;
+    }
     return ProfileImage();
 }
 

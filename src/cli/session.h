@@ -11,6 +11,8 @@
 //   Session::readQuickDial() / storeQuickDial(numbers, which)
 //                              the four numbers; the store commands of the marked slots
 //   Session::where()           "COM1 (/dev/pts/3) 115200,8,N,1"
+//   Session::failure()         one line: why the last connect() or read() failed (the
+//                              --json error message); empty after a success
 //   ~Session()                 the port is closed
 #pragma once
 
@@ -45,6 +47,7 @@ class Session : public RecordAccess {
     QString port() const { return port_; }
     QString device() const { return device_; }
     QString lineText() const;
+    QString failure() const { return failure_; }
 
   private:
     bool searchOne(const std::vector<platform::LineSettings>& table);
@@ -53,6 +56,7 @@ class Session : public RecordAccess {
     int recordLength_ = kShortProfileLength;
     QString port_;
     QString device_;
+    QString failure_;
     bool unlocked_ = false;
 };
 
