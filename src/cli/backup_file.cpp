@@ -56,17 +56,23 @@ QByteArray rawJson(const ProfileRecord& record, int indent) {
     return objectOfFields(record, indent, [](const DecodedField& d) { return d.raw; });
 }
 
+QByteArray adapterJson(const Backup& b, int indent) {
+    const QByteArray in = pad(indent + 2);
+    QByteArray out = "{\n";
+    out += in + "\"firmware\": " + str(b.firmware) + ",\n";
+    out += in + "\"version\": " + str(b.version) + ",\n";
+    out += in + "\"model\": " + str(b.model) + ",\n";
+    out += in + "\"port_type\": " + str(b.portType) + ",\n";
+    out += in + "\"record_length\": " + QByteArray::number(b.recordLength) + "\n";
+    return out + pad(indent) + "}";
+}
+
 QByteArray backupJson(const Backup& b) {
     QByteArray out = "{\n";
     out += "  \"format\": " + str(QString::fromLatin1(kBackupFormat)) + ",\n";
     out += "  \"version\": " + QByteArray::number(kBackupVersion) + ",\n";
     out += "  \"created\": " + str(b.created) + ",\n";
-    out += "  \"adapter\": {\n";
-    out += "    \"firmware\": " + str(b.firmware) + ",\n";
-    out += "    \"model\": " + str(b.model) + ",\n";
-    out += "    \"port_type\": " + str(b.portType) + ",\n";
-    out += "    \"record_length\": " + QByteArray::number(b.recordLength) + "\n";
-    out += "  },\n";
+    out += "  \"adapter\": " + adapterJson(b, 2) + ",\n";
     out += "  \"profiles\": {\n";
     for (std::size_t i = 0; i < kBackupOrder.size(); ++i) {
         const ProfileRecord& r = b.records[static_cast<std::size_t>(kBackupOrder[i])];
@@ -106,6 +112,7 @@ std::optional<Backup> parseBackup(const QByteArray& bytes, QString* error) {
     b.created = root.value(QLatin1String("created")).toString();
     const QJsonObject adapter = root.value(QLatin1String("adapter")).toObject();
     b.firmware = adapter.value(QLatin1String("firmware")).toString();
+    b.version = adapter.value(QLatin1String("version")).toString();
     b.model = adapter.value(QLatin1String("model")).toString();
     b.portType = adapter.value(QLatin1String("port_type")).toString();
     const QJsonValue length = adapter.value(QLatin1String("record_length"));

@@ -3,6 +3,7 @@
 //   backupJson(backup)             the file's text: stable key order, one field per line,
 //                                  records as upper-case hex exactly as on the wire plus
 //                                  their decoded fields (for reading; the hex is restored)
+//   adapterJson(backup, indent)    the file's "adapter" object (also backup --json)
 //   fieldsJson(record, indent)     the "fields" object of a record (also show --json)
 //   rawJson(record, indent)        the "raw" object of a record (show --json)
 //   parseBackup(bytes, error)      the whole file checked: format and version, a record
@@ -41,6 +42,7 @@ inline constexpr std::array<int, 6> kBackupOrder{5, 0, 1, 2, 3, 4}; // current f
 struct Backup {
     QString created; // ISO-8601
     QString firmware;
+    QString version; // the adapter's version reply ("Version 1.62"); empty in older files
     QString model;
     QString portType;
     int recordLength = kLongProfileLength;
@@ -50,6 +52,7 @@ struct Backup {
 };
 
 QByteArray backupJson(const Backup& backup);
+QByteArray adapterJson(const Backup& backup, int indent);
 QByteArray fieldsJson(const ProfileRecord& record, int indent);
 QByteArray rawJson(const ProfileRecord& record, int indent);
 std::optional<Backup> parseBackup(const QByteArray& bytes, QString* error);

@@ -6,8 +6,12 @@
 //   runSet / runClock / runFactoryReset  change the adapter's settings (commands_set.cpp)
 //   runApply                             a desired configuration (commands_apply.cpp)
 //   runFlash                             firmware download with a backup first (commands_flash.cpp)
-//   backupAdapter(session, path, now, b) what backup does on an open session: reads into *b,
-//                                        writes path, prints it; an exit code
+//   readBackup(session, now, b)          every record and the numbers read into *b; an exit
+//                                        code (the cause said)
+//   backupAdapter(session, path, now, b) readBackup, then path written and printed
+//   outputProblem(path, createFolder)    why a file cannot be written at path ("" when it
+//                                        can): a folder given, a missing folder (created
+//                                        instead with createFolder), a read-only place
 //   defaultBackupPath(now)               $XDG_DATA_HOME/omniset/backups/KX220-<time>.json
 //   earlierStateDir()                    its folder: where a failed rollback leaves the
 //                                        earlier values
@@ -43,6 +47,8 @@ int runApply(const CommandLine& cl);
 
 struct Backup;
 class Session;
+int readBackup(Session& s, const QDateTime& now, Backup* backup);
+QString outputProblem(const QString& path, bool createFolder);
 int backupAdapter(Session& s, const QString& path, const QDateTime& now, Backup* backup);
 QString defaultBackupPath(const QDateTime& now);
 QString earlierStateDir();

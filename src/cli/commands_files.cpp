@@ -1,6 +1,7 @@
 // restore and diff: backup files against the adapter and against each other.
 #include "cli/backup_file.h"
 #include "cli/commands.h"
+#include "cli/json_out.h"
 #include "cli/session.h"
 #include "cli/terminal.h"
 #include "core/link/profile_transfer.h"
@@ -32,12 +33,37 @@ std::set<int> selection(const QStringList& names) {
 
 } // namespace
 
+// {"changes": {...}, "other_bytes": [...]} of one record against another.
+static QByteArray recordDiffJson(const ProfileRecord& a, const ProfileRecord& b) {
+    QByteArray offsets;
+    for (int o : otherByteOffsets(a, b))
+        offsets += (offsets.isEmpty() ? "" : ", ") + QByteArray::number(o);
+    return "{\"changes\": " + changesJson(recordChanges(a, b), 4) + ", \"other_bytes\": [" +
+           offsets + "]}";
+}
+
 int runDiff(const CommandLine& cl) {
+    // As diff(1): nothing printed when equal; each difference field by field.
+    JsonObject json;
+    QByteArray profilesJson;
+    auto addProfile = [&](int p, const ProfileRecord& a, const ProfileRecord& b) {
+        profilesJson += (profilesJson.isEmpty() ? "{\n    " : ",\n    ") +
+                        jsonText(recordKey(p)).toUtf8() + ": " + recordDiffJson(a, b);
+    };
+    auto finish = [&](int rc, const QString& message, const QByteArray& quick) {
+        if (!cl.json) return rc;
+        const bool known = rc == kExitOk || rc == kExitDifferent;
+        json.raw("equal", known ? (rc == kExitOk ? "true" : "false") : "null")
+            .raw("profiles", profilesJson.isEmpty() ? "{}" : profilesJson + "\n  }")
+            .raw("quick_dial", quick.isEmpty() ? "null" : quick);
+        outData(json.finish(known ? kExitOk : rc, message));
+        return rc;
+    };
     QString error;
     const auto left = loadBackup(cl.args[0], &error);
     if (!left) {
         say(error);
-        return kExitUsage;
+        return finish(kExitUsage, error, {});
     }
     const QString second = cl.args.value(1, QStringLiteral("current"));
     const int profile = profileOfName(second);
@@ -47,36 +73,36 @@ int runDiff(const CommandLine& cl) {
         const auto right = loadBackup(second, &error);
         if (!right) {
             say(error);
-            return kExitUsage;
+            return finish(kExitUsage, error, {});
         }
-        out(QStringLiteral("--- ") + cl.args[0]);
-        out(QStringLiteral("+++ ") + second);
         for (int p : kBackupOrder) {
-            const auto lines = recordDifferences(left->records[static_cast<std::size_t>(p)],
-                                                 right->records[static_cast<std::size_t>(p)]);
-            printSection(profileName(p) + QLatin1Char(':'), lines);
+            const ProfileRecord& a = left->records[static_cast<std::size_t>(p)];
+            const ProfileRecord& b = right->records[static_cast<std::size_t>(p)];
+            const auto lines = recordDifferences(a, b);
+            if (!cl.json) printSection(profileName(p) + QLatin1Char(':'), lines);
+            addProfile(p, a, b);
             different |= !lines.isEmpty();
         }
         const auto lines = quickDifferences(left->quickDial, right->quickDial);
-        printSection(tr("缩位拨号:", "Quick dial:"), lines);
+        if (!cl.json) printSection(tr("缩位拨号:", "Quick dial:"), lines);
         different |= !lines.isEmpty();
-        return different ? kExitDifferent : kExitOk;
+        return finish(different ? kExitDifferent : kExitOk, {},
+                      "{\"changes\": " +
+                          changesJson(quickChanges(left->quickDial, right->quickDial), 2) + "}");
     }
     Session s;
-    if (int rc = s.connect(cl.adapter)) return rc;
+    if (int rc = s.connect(cl.adapter)) return finish(rc, s.failure(), {});
     const auto record = s.read(profile);
     if (!record) {
-        if (interrupted()) return kExitInterrupted;
-        say(tr("读取配置失败: ", "Reading the profile failed: ") + profileName(profile));
-        return kExitFailed;
+        const int rc = interrupted() ? kExitInterrupted : kExitFailed;
+        say(s.failure());
+        return finish(rc, s.failure(), {});
     }
-    out(QStringLiteral("--- ") + cl.args[0] + QStringLiteral(" (") + profileName(profile) + ')');
-    out(QStringLiteral("+++ KX220 ") + s.port() + QStringLiteral(" (") + profileName(profile) +
-        ')');
-    const auto lines = recordDifferences(left->records[static_cast<std::size_t>(profile)], *record);
-    for (const QString& l : lines)
-        out(QStringLiteral("  ") + l);
-    return lines.isEmpty() ? kExitOk : kExitDifferent;
+    const ProfileRecord& a = left->records[static_cast<std::size_t>(profile)];
+    const auto lines = recordDifferences(a, *record);
+    if (!cl.json) printSection(profileName(profile) + QLatin1Char(':'), lines);
+    addProfile(profile, a, *record);
+    return finish(lines.isEmpty() ? kExitOk : kExitDifferent, {}, {});
 }
 
 int runRestore(const CommandLine& cl) {

@@ -2,6 +2,7 @@
 #include "cli/backup_file.h"
 #include "cli/commands.h"
 #include "cli/flash_progress.h"
+#include "cli/json_out.h"
 #include "cli/session.h"
 #include "cli/terminal.h"
 #include "core/app/app_state.h"
@@ -15,6 +16,10 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <string>
 
 #include <unistd.h>
 
@@ -57,13 +62,14 @@ QString stateAfterDialogue(BootLoaderStep reached) {
 }
 
 // After the upgrade: the current record against the backup's (the bytes both lengths have),
-// with the restore hint when the configuration no longer is what was backed up.
-void compareWithBackup(const Backup& b, const QString& backupPath, int length) {
+// with the restore hint when the configuration no longer is what was backed up. Whether it
+// was kept; nothing when it could not be read.
+std::optional<bool> compareWithBackup(const Backup& b, const QString& backupPath, int length) {
     UnlockProfiles();
     if (!ReadProfile(profileReadCommand(kCurrentProfile))) {
         out(tr("无法读取配置以便与备份比较: ", "Could not read the configuration to compare it with the backup: ") +
             backupPath);
-        return;
+        return std::nullopt;
     }
     const ProfileRecord& now = ProfileImage();
     const ProfileRecord& before = b.records[static_cast<std::size_t>(kCurrentProfile)];
@@ -91,58 +97,103 @@ void compareWithBackup(const Backup& b, const QString& backupPath, int length) {
                 .arg(length) +
             backupPath);
     }
+    return same;
+}
+
+// "Send FILE (N bytes) to the adapter? [y/N]" on the terminal: only y or yes sends.
+bool askToSend(const QString& path, qint64 size) {
+    std::fputs(tr("将 %1 (%2 字节) 发送到KX220? [y/N] ", "Send %1 (%2 bytes) to the adapter? [y/N] ")
+                   .arg(path)
+                   .arg(size)
+                   .toLocal8Bit()
+                   .constData(),
+               stderr);
+    std::fflush(stderr);
+    std::string answer;
+    if (!std::getline(std::cin, answer)) return false;
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES";
 }
 
 } // namespace
 
 int runFlash(const CommandLine& cl) {
-    // 1. The file, before the adapter is touched.
+    setReportToStderr(cl.json);
     const QString path = cl.args.first();
-    if (const QString problem = fileProblem(path); !problem.isEmpty()) {
-        say(QStringLiteral("flash: ") + problem);
-        return kExitUsage;
+    JsonObject json;
+    json.str("file", QFileInfo(path).absoluteFilePath());
+    QString backupPath;
+    qint64 sent = 0;
+    int resends = 0;
+    std::optional<QString> firmwareBefore, versionBefore, firmwareAfter, versionAfter;
+    std::optional<bool> kept;
+    auto finish = [&](int rc, const QString& message) {
+        if (!cl.json) return rc;
+        JsonObject o = json;
+        o.str("backup", std::optional(backupPath))
+            .num("bytes", sent)
+            .num("resends", resends)
+            .str("firmware_before", firmwareBefore)
+            .str("version_before", versionBefore)
+            .str("firmware_after", firmwareAfter)
+            .str("version_after", versionAfter)
+            .raw("configuration_kept", kept ? (*kept ? "true" : "false") : "null");
+        outData(o.finish(rc, message));
+        return rc;
+    };
+    auto fail = [&](int rc, const QString& message) {
+        say(message);
+        return finish(rc, message);
+    };
+    // 1. The file, and the user's word, before the adapter is touched.
+    if (const QString problem = fileProblem(path); !problem.isEmpty())
+        return fail(kExitUsage, QStringLiteral("flash: ") + problem);
+    if (!cl.yes) {
+        if (!::isatty(STDIN_FILENO))
+            return fail(kExitUsage, tr("flash: 没有终端可以确认；请用 --yes",
+                                       "flash: no terminal to confirm on; give --yes to send "
+                                       "without asking"));
+        if (!askToSend(path, QFileInfo(path).size())) {
+            say(tr("已取消，未发送。", "Cancelled; nothing was sent."));
+            return finish(kExitOk, {});
+        }
     }
     Session s;
-    if (int rc = s.connect(cl.adapter)) return rc;
-    const QString firmwareBefore = s.firmware();
+    if (int rc = s.connect(cl.adapter)) return finish(rc, s.failure());
+    firmwareBefore = s.firmware();
+    versionBefore = s.identity().version;
 
     // 2. The backup, as backup makes it.
     Backup backup;
-    QString backupPath;
     if (!cl.noBackup) {
         const QDateTime now = QDateTime::currentDateTime();
         backupPath = QFileInfo(defaultBackupPath(now)).absoluteFilePath();
         progress(tr("备份配置到 ", "Backing up the configuration to ") + backupPath);
         if (int rc = backupAdapter(s, backupPath, now, &backup)) {
-            say(rc == kExitInterrupted
-                    ? tr("未下载。", "Nothing was downloaded.")
-                    : tr("备份失败, 未下载。", "The backup failed; nothing was downloaded."));
-            return rc;
+            backupPath.clear();
+            return fail(rc, rc == kExitInterrupted
+                                ? tr("未下载。", "Nothing was downloaded.")
+                                : tr("备份失败, 未下载。", "The backup failed; nothing was downloaded."));
         }
     }
     CXModemSender sender(nullptr);
     // Opened again for the transfer: it may have changed since it was checked.
     if (!sender.openFile(path) || sender.fileSize() == 0) {
         const QString problem = fileProblem(path);
-        say(QStringLiteral("flash: ") +
-            (problem.isEmpty() ? tr("无法读取: ", "Cannot read: ") + path : problem));
-        return kExitUsage;
+        return fail(kExitUsage, QStringLiteral("flash: ") +
+                                    (problem.isEmpty() ? tr("无法读取: ", "Cannot read: ") + path
+                                                       : problem));
     }
     const qint64 size = sender.fileSize();
-    if (interrupted()) {
-        say(tr("已中断, 未下载。", "Interrupted; nothing was downloaded."));
-        return kExitInterrupted;
-    }
+    if (interrupted())
+        return fail(kExitInterrupted, tr("已中断, 未下载。", "Interrupted; nothing was downloaded."));
 
     // 3. The boot loader dialogue of the window program.
     ActiveDownload active;
     BootLoaderStep reached = BootLoaderStep::None;
     progress(tr("正在准备下载 ...", "Preparing the download ..."));
     const bool ready = runBootLoaderDialogue([&](BootLoaderStep step) { reached = step; });
-    if (!ready || interrupted()) {
-        say(stateAfterDialogue(reached));
-        return interrupted() ? kExitInterrupted : kExitFailed;
-    }
+    if (!ready || interrupted())
+        return fail(interrupted() ? kExitInterrupted : kExitFailed, stateAfterDialogue(reached));
 
     // 4. The transfer, with progress on standard error; Ctrl-C cancels it.
     progress(tr("正在发送 %1 (%2 字节)", "Sending %1 (%2 bytes)").arg(path).arg(size));
@@ -154,22 +205,23 @@ int runFlash(const CommandLine& cl) {
     sender.setView(nullptr);
     view.finish();
     const double seconds = view.elapsedSeconds();
+    resends = view.resends();
     if (!done) {
         const QString where = tr("在第 %1 块 (共 %2 块)", "at block %1 of %2")
                                   .arg(view.blocksDone() + 1)
                                   .arg(view.blocksTotal());
-        if (SerialLost()) {
-            say(tr("KX220在传输中断开了 ", "The adapter went away during the transfer, ") + where +
-                QStringLiteral(". ") +
-                tr("请重新给KX220上电并再次运行 flash。",
-                   "Power-cycle it and run flash again."));
-            return kExitFailed;
-        }
-        say((interrupted() ? tr("传输已取消 ", "The transfer was cancelled ")
-                           : tr("传输失败 ", "The transfer failed ")) +
-            where + QStringLiteral(". ") + stateAfterDialogue(BootLoaderStep::Waiting));
-        return interrupted() ? kExitInterrupted : kExitFailed;
+        if (SerialLost())
+            return fail(kExitFailed,
+                        tr("KX220在传输中断开了 ", "The adapter went away during the transfer, ") +
+                            where + QStringLiteral(". ") +
+                            tr("请重新给KX220上电并再次运行 flash。",
+                               "Power-cycle it and run flash again."));
+        return fail(interrupted() ? kExitInterrupted : kExitFailed,
+                    (interrupted() ? tr("传输已取消 ", "The transfer was cancelled ")
+                                   : tr("传输失败 ", "The transfer failed ")) +
+                        where + QStringLiteral(". ") + stateAfterDialogue(BootLoaderStep::Waiting));
     }
+    sent = size;
     out(tr("已发送 %1 字节, %2 秒, 稳定速率 %3 字节/秒, 重试 %4 次",
            "Sent %1 bytes in %2 s (steady rate %3 bytes/s), %4 resends")
             .arg(size)
@@ -182,17 +234,16 @@ int runFlash(const CommandLine& cl) {
     PumpedWait(kFinishingWaitMs);
     SerialPurge();
     const AdapterIdentity id = identifyAdapter();
-    if (id.versionReply.empty()) {
-        say(tr("KX220没有回答", "KX220 does not answer: ") + s.where());
-        return kExitNoAdapter;
-    }
-    const QString firmwareAfter = QString::fromStdString(versionTextForReply(id.versionReply));
-    out(tr("固件版本: %1 (原为 %2)", "Firmware: %1 (was %2)").arg(firmwareAfter, firmwareBefore) +
+    if (id.versionReply.empty())
+        return fail(kExitNoAdapter, tr("KX220没有回答", "KX220 does not answer: ") + s.where());
+    firmwareAfter = QString::fromStdString(versionTextForReply(id.versionReply));
+    versionAfter = id.version;
+    out(tr("固件版本: %1 (原为 %2)", "Firmware: %1 (was %2)").arg(*firmwareAfter, *firmwareBefore) +
         QStringLiteral("  ") + id.version);
     const int length = profileLengthForReply(id.versionReply);
     AllocateProfile(length);
-    if (!cl.noBackup) compareWithBackup(backup, backupPath, length);
-    return kExitOk;
+    if (!cl.noBackup) kept = compareWithBackup(backup, backupPath, length);
+    return finish(kExitOk, {});
 }
 
 } // namespace omniset::cli

@@ -1,5 +1,6 @@
 // ports, link and unlink: COM1..COM4 and the system's serial devices.
 #include "cli/commands.h"
+#include "cli/json_out.h"
 #include "cli/terminal.h"
 #include "core/platform/port_inventory.h"
 
@@ -23,10 +24,58 @@ QString consoleNote(bool console) {
 
 } // namespace
 
-int runPorts(const CommandLine&) {
-    for (int n = 1; n <= 4; ++n) {
-        const platform::ComMapping m = platform::comMapping(n);
-        QString line = QStringLiteral("COM%1  ").arg(n);
+namespace {
+
+JsonObject mappingJson(const platform::ComMapping& m) {
+    JsonObject o;
+    o.str("port", QStringLiteral("COM%1").arg(m.port));
+    if (m.hasLink)
+        o.str("link", m.link).str("target", m.target).str("device", std::optional(m.resolved));
+    else
+        o.null("link").null("target").str("device", m.fallback);
+    return o.flag("dangling", m.dangling).flag("console", m.console);
+}
+
+JsonObject deviceJson(const platform::SerialDeviceInfo& d) {
+    JsonObject o;
+    return o.str("path", d.path)
+        .str("by_id", std::optional(d.byId))
+        .str("description", std::optional(d.description))
+        .str("manufacturer", std::optional(d.manufacturer))
+        .str("usb", std::optional(d.usbId))
+        .str("serial", std::optional(d.serialNumber))
+        .flag("accessible", d.accessible)
+        .str("group", std::optional(d.group));
+}
+
+// A JSON array of objects, one a line.
+template <class Items, class ToJson>
+QByteArray arrayJson(const Items& items, ToJson toJson) {
+    if (items.empty()) return "[]";
+    QByteArray out = "[";
+    bool first = true;
+    for (const auto& item : items) {
+        out += (first ? "\n    " : ",\n    ") + toJson(item).text(4);
+        first = false;
+    }
+    return out + "\n  ]";
+}
+
+} // namespace
+
+int runPorts(const CommandLine& cl) {
+    std::vector<platform::ComMapping> mappings;
+    for (int n = 1; n <= 4; ++n)
+        mappings.push_back(platform::comMapping(n));
+    const auto devices = platform::serialDevices();
+    if (cl.json) {
+        JsonObject o;
+        o.raw("com", arrayJson(mappings, mappingJson)).raw("devices", arrayJson(devices, deviceJson));
+        outData(o.finish(kExitOk, {}));
+        return kExitOk;
+    }
+    for (const platform::ComMapping& m : mappings) {
+        QString line = QStringLiteral("COM%1  ").arg(m.port);
         if (!m.hasLink)
             line += tr("无链接，使用 ", "no link, falls back to ") + m.fallback +
                     consoleNote(m.console);
@@ -39,7 +88,6 @@ int runPorts(const CommandLine&) {
         out(line);
     }
     out(QString());
-    const auto devices = platform::serialDevices();
     if (devices.empty()) out(tr("没有串口设备", "No serial devices"));
     for (const auto& d : devices) {
         out(d.path);

@@ -1,5 +1,6 @@
 // set, clock and factory-reset: changing the adapter's settings.
 #include "cli/commands.h"
+#include "cli/json_out.h"
 #include "cli/field_edit.h"
 #include "cli/session.h"
 #include "cli/terminal.h"
@@ -97,51 +98,73 @@ int runSet(const CommandLine& cl) {
 }
 
 int runClock(const CommandLine& cl) {
+    setReportToStderr(cl.json);
+    JsonObject json;
     Session s;
-    if (int rc = s.connect(cl.adapter)) return rc;
+    if (int rc = s.connect(cl.adapter)) {
+        if (cl.json) outData(json.null("date").null("time").flag("set", false).finish(rc, s.failure()));
+        return rc;
+    }
     const ClockResult r = setAdapterClock();
+    json.str("date", std::optional(QString::fromStdString(r.dateSent)))
+        .str("time", std::optional(QString::fromStdString(r.timeSent)))
+        .flag("set", r.outcome == ClockOutcome::Set);
     if (!r.dateSent.empty())
         out(tr("日期: ", "Date: ") + QString::fromStdString(r.dateSent) +
             (r.dateAccepted ? QString() : QStringLiteral("  ") + replyLine(r.dateReply)));
     if (!r.timeSent.empty())
         out(tr("时间: ", "Time: ") + QString::fromStdString(r.timeSent) +
             (r.timeAccepted ? QString() : QStringLiteral("  ") + replyLine(r.timeReply)));
+    QString why;
     switch (r.outcome) {
     case ClockOutcome::Set:
         out(textOf(general::kClockSet));
+        if (cl.json) outData(json.finish(kExitOk, {}));
         return kExitOk;
     case ClockOutcome::NoDatePrompt:
-        say(textOf(general::kDateNotAccepted));
+        why = textOf(general::kDateNotAccepted);
+        say(why);
         break;
     case ClockOutcome::NoTimePrompt:
-        say(textOf(general::kTimeNotAccepted));
+        why = textOf(general::kTimeNotAccepted);
+        say(why);
         break;
-    case ClockOutcome::Rejected:
-        break; // the adapter said why, printed above
+    case ClockOutcome::Rejected: // the adapter said why, printed above
+        why = replyLine(r.dateAccepted ? r.timeReply : r.dateReply);
+        break;
     }
-    return interrupted() ? kExitInterrupted : kExitFailed;
+    const int rc = interrupted() ? kExitInterrupted : kExitFailed;
+    if (cl.json) outData(json.finish(rc, why));
+    return rc;
 }
 
 int runFactoryReset(const CommandLine& cl) {
+    setReportToStderr(cl.json);
+    auto finish = [&](int rc, bool reset, const QString& message) {
+        if (cl.json) outData(JsonObject().flag("reset", reset).finish(rc, message));
+        return rc;
+    };
     if (!cl.yes) {
         if (!::isatty(STDIN_FILENO)) {
-            say(tr("factory-reset: 没有终端可以确认；请用 --yes",
-                   "factory-reset: no terminal to confirm on; give --yes to reset without asking"));
-            return kExitUsage;
+            const QString why = tr("factory-reset: 没有终端可以确认；请用 --yes",
+                                   "factory-reset: no terminal to confirm on; give --yes to reset without asking");
+            say(why);
+            return finish(kExitUsage, false, why);
         }
         if (!confirmOnTerminal(textOf(general::kConfirmReset))) {
             say(tr("已取消，未改变。", "Cancelled; nothing changed."));
-            return kExitOk;
+            return finish(kExitOk, false, {});
         }
     }
     Session s;
-    if (int rc = s.connect(cl.adapter)) return rc;
+    if (int rc = s.connect(cl.adapter)) return finish(rc, false, s.failure());
     if (!restoreFactory()) {
         say(textOf(general::kResetFailed));
-        return interrupted() ? kExitInterrupted : kExitFailed;
+        return finish(interrupted() ? kExitInterrupted : kExitFailed, false,
+                      textOf(general::kResetFailed));
     }
     out(textOf(general::kResetDone));
-    return kExitOk;
+    return finish(kExitOk, true, {});
 }
 
 } // namespace omniset::cli

@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
+#include <cstring>
 #include <map>
 
 using namespace omniset;
@@ -27,11 +29,25 @@ const std::map<QString, Command> kCommands{
     {QStringLiteral("flash"), runFlash},   {QStringLiteral("apply"), runApply},
 };
 
+// What the command returns, unless its output did not reach standard output: a closed pipe
+// or a full disk is an error, never a silent success.
+int checkedExit(int rc) {
+    const int error = outputError();
+    if (!error) return rc;
+    say(QStringLiteral("omniset-cli: ") +
+        tr("无法写入标准输出: ", "cannot write to standard output: ") +
+        QString::fromLocal8Bit(std::strerror(error)));
+    return rc == kExitOk || rc == kExitDifferent ? kExitOutput : rc;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     // 1. No window system: the core runs under QCoreApplication.
     QCoreApplication app(argc, argv);
+    // A closed pipe on standard output is reported (EPIPE) instead of ending the program in
+    // the middle of an exchange.
+    std::signal(SIGPIPE, SIG_IGN);
     // 2. The window program's settings file and language rule; messages on stderr.
     platform::setSettingsBaseName(QStringLiteral("omniset"));
     initLanguageMode();
@@ -48,7 +64,7 @@ int main(int argc, char** argv) {
     }
     if (cl->version) {
         std::fputs(versionText().toLocal8Bit().constData(), stdout);
-        return kExitOk;
+        return checkedExit(kExitOk);
     }
     if (cl->help) {
         const QString help = cl->command.isEmpty() ? programHelp() : commandHelp(cl->command);
@@ -57,11 +73,11 @@ int main(int argc, char** argv) {
             return kExitUsage;
         }
         std::fputs(help.toLocal8Bit().constData(), stdout);
-        return kExitOk;
+        return checkedExit(kExitOk);
     }
     setQuiet(cl->quiet);
     // 4. Ctrl-C ends the exchange in progress, then the command, cleanly.
     catchInterrupts();
     // 5. The command; its session closes the port whatever the outcome.
-    return kCommands.at(cl->command)(*cl);
+    return checkedExit(kCommands.at(cl->command)(*cl));
 }

@@ -16,22 +16,27 @@ const std::map<QString, CommandInfo>& commands() {
     static const std::map<QString, CommandInfo> table{
         {QStringLiteral("info"),
          {0, 0,
-          "Usage: omniset-cli [OPTIONS] info\n\n"
+          "Usage: omniset-cli [OPTIONS] info [--json]\n\n"
           "Firmware version, ISDN port type, model and record length of the adapter, and\n"
-          "where it was found (port, device, line settings).\n"}},
+          "where it was found (port, device, line settings).\n\n"
+          "  --json   one JSON object: firmware, version (the adapter's version reply),\n"
+          "           model, port_type, record_length, port, device, line, error\n"}},
         {QStringLiteral("show"),
          {0, 1,
           "Usage: omniset-cli [OPTIONS] show [PROFILE] [--json]\n\n"
           "Every field of a configuration record with its raw value and its meaning, grouped\n"
           "as the windows group them, and the four quick-dial numbers. PROFILE is current\n"
           "(default) or 0..4.\n\n"
-          "  --json   one JSON object: profile, fields, raw, quick_dial\n"}},
+          "  --json   one JSON object: profile, fields, raw, quick_dial, error\n"}},
         {QStringLiteral("backup"),
          {0, 1,
-          "Usage: omniset-cli [OPTIONS] backup [FILE]\n\n"
+          "Usage: omniset-cli [OPTIONS] backup [FILE | -] [--json]\n\n"
           "Reads the current configuration, profiles 0..4 and the four quick-dial numbers\n"
           "into one JSON file, written atomically; prints its path. Default FILE:\n"
-          "$XDG_DATA_HOME/omniset/backups/KX220-<yyyymmdd>T<hhmmss>.json\n"}},
+          "$XDG_DATA_HOME/omniset/backups/KX220-<yyyymmdd>T<hhmmss>.json (its folder is\n"
+          "created; FILE's folder must exist). Where FILE goes is checked before the adapter\n"
+          "is touched (exit status 2). - writes the file to standard output.\n\n"
+          "  --json   one JSON object: path, adapter (as in the file), error\n"}},
         {QStringLiteral("restore"),
          {1, 1,
           "Usage: omniset-cli [OPTIONS] restore FILE [--profile P]... [--dry-run] [--json] [--yes]\n\n"
@@ -70,18 +75,23 @@ const std::map<QString, CommandInfo>& commands() {
           "              without asking; without a terminal it is otherwise refused\n"}},
         {QStringLiteral("diff"),
          {1, 2,
-          "Usage: omniset-cli [OPTIONS] diff FILE [PROFILE]\n"
-          "       omniset-cli diff FILE FILE\n\n"
-          "The fields that differ, with both values in words: a backup file against the\n"
-          "adapter's record PROFILE (current by default, or 0..4), or two backup files\n"
-          "(every record and the quick-dial numbers). Exit status 0 when equal, 1 when\n"
-          "different.\n"}},
+          "Usage: omniset-cli [OPTIONS] diff FILE [PROFILE] [--json]\n"
+          "       omniset-cli diff FILE FILE [--json]\n\n"
+          "The fields that differ, with both values in words, under the record's name: a\n"
+          "backup file against the adapter's record PROFILE (current by default, or 0..4),\n"
+          "or two backup files (every record and the quick-dial numbers). Prints nothing\n"
+          "when they are equal. Exit status 0 when equal, 1 when different.\n\n"
+          "  --json   one JSON object: equal, profiles (each: changes NAME: {before, after},\n"
+          "           other_bytes), quick_dial (changes; null against the adapter), error\n"}},
         {QStringLiteral("ports"),
          {0, 0,
-          "Usage: omniset-cli ports\n\n"
+          "Usage: omniset-cli ports [--json]\n\n"
           "COM1..COM4 with their mapping, and every serial device of the system with its\n"
           "by-id name, description, manufacturer, USB vendor:product, serial number and\n"
-          "whether you may open it.\n"}},
+          "whether you may open it.\n\n"
+          "  --json   one JSON object: com (port, link, target, device, dangling, console),\n"
+          "           devices (path, by_id, description, manufacturer, usb, serial,\n"
+          "           accessible, group), error\n"}},
         {QStringLiteral("link"),
          {2, 2,
           "Usage: omniset-cli link N DEVICE\n\n"
@@ -89,29 +99,37 @@ const std::map<QString, CommandInfo>& commands() {
           "as given, so it survives replugging). Replaces an existing link and says so.\n"}},
         {QStringLiteral("flash"),
          {1, 1,
-          "Usage: omniset-cli [OPTIONS] flash FILE [--no-backup]\n\n"
+          "Usage: omniset-cli [OPTIONS] flash FILE [--no-backup] [--yes] [--json]\n\n"
           "Replaces the adapter's firmware with FILE. Checks the file first (it must exist, be\n"
-          "readable and not empty), backs up the configuration as backup does and prints\n"
+          "readable and not empty) and asks on the terminal (\"Send FILE (N bytes) to the\n"
+          "adapter? [y/N]\"); without a terminal it refuses unless --yes is given (exit\n"
+          "status 2). Then backs up the configuration as backup does and prints\n"
           "where, talks the boot loader into receiving and sends FILE with 1K-XModem, showing\n"
           "progress on standard error. Afterwards waits for the adapter, identifies it again\n"
           "and prints the version it now runs. Ctrl-C cancels the transfer and says in what\n"
           "state the adapter is left. A failed transfer exits with status 4.\n\n"
-          "  --no-backup   do not back up the configuration first\n"}},
+          "  --no-backup   do not back up the configuration first\n"
+          "  -y, --yes     do not ask\n"
+          "  --json        one JSON object: file, backup, bytes, resends, firmware_before,\n"
+          "                version_before, firmware_after, version_after,\n"
+          "                configuration_kept, error\n"}},
         {QStringLiteral("unlink"),
          {1, 1,
           "Usage: omniset-cli unlink N\n\n"
           "Removes the link of COMn (1..4); exit status 2 when there is none.\n"}},
         {QStringLiteral("clock"),
          {0, 0,
-          "Usage: omniset-cli [OPTIONS] clock\n\n"
+          "Usage: omniset-cli [OPTIONS] clock [--json]\n\n"
           "Sets the adapter's date and time from this computer's, as the General page does,\n"
-          "and prints what was set (or the adapter's refusal: exit status 4).\n"}},
+          "and prints what was set (or the adapter's refusal: exit status 4).\n\n"
+          "  --json   one JSON object: date and time as sent, set, error\n"}},
         {QStringLiteral("factory-reset"),
          {0, 0,
-          "Usage: omniset-cli [OPTIONS] factory-reset [--yes]\n\n"
+          "Usage: omniset-cli [OPTIONS] factory-reset [--yes] [--json]\n\n"
           "Restores the adapter's factory settings, as the General page does, after asking\n"
           "on the terminal. Without a terminal it refuses unless --yes is given.\n\n"
-          "  -y, --yes   do not ask\n"}},
+          "  -y, --yes   do not ask\n"
+          "  --json      one JSON object: reset (true when done), error\n"}},
         {QStringLiteral("set"),
          {1, 1000,
           "Usage: omniset-cli [OPTIONS] set NAME=VALUE... [--profile P] [--dry-run] [--json]\n"
@@ -258,15 +276,19 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
             if (cl.command == QLatin1String(n)) return true;
         return false;
     };
-    if (cl.json && !oneOf({"show", "apply", "restore", "set"}))
-        return fail(QStringLiteral("--json belongs to show, apply, restore and set"));
+    if (cl.json && !oneOf({"info", "show", "backup", "restore", "apply", "diff", "ports", "set",
+                           "clock", "factory-reset", "flash"}))
+        return fail(QStringLiteral("--json belongs to the commands that report: not to %1")
+                        .arg(cl.command));
+    if (cl.json && cl.command == QLatin1String("backup") && cl.args.value(0) == QLatin1String("-"))
+        return fail(QStringLiteral("backup -: the file is standard output; --json cannot share it"));
     if (cl.check && cl.command != QLatin1String("apply"))
         return fail(QStringLiteral("--check belongs to apply"));
     if ((cl.dryRun || !cl.profiles.isEmpty()) && cl.command != QLatin1String("restore") &&
         cl.command != QLatin1String("set"))
         return fail(QStringLiteral("--profile and --dry-run belong to restore and set"));
-    if (cl.yes && !oneOf({"factory-reset", "apply", "restore", "set"}))
-        return fail(QStringLiteral("--yes belongs to factory-reset, apply, restore and set"));
+    if (cl.yes && !oneOf({"factory-reset", "flash", "apply", "restore", "set"}))
+        return fail(QStringLiteral("--yes belongs to factory-reset, flash, apply, restore and set"));
     if (cl.noBackup && cl.command != QLatin1String("flash"))
         return fail(QStringLiteral("--no-backup belongs to flash"));
     return cl;
@@ -279,7 +301,7 @@ QString programHelp() {
         "Commands:\n"
         "  info                      firmware, port type, model, record length, where found\n"
         "  show [PROFILE] [--json]   every field of a record (current or 0..4)\n"
-        "  backup [FILE]             all six records and the quick-dial numbers to a file\n"
+        "  backup [FILE | -]         all six records and the quick-dial numbers to a file\n"
         "  restore FILE [--profile P]... [--dry-run] [--json] [--yes]\n"
         "                            write a backup file back to the adapter (what differs)\n"
         "  apply FILE [--check] [--json] [--yes]\n"
@@ -293,12 +315,17 @@ QString programHelp() {
         "                            change fields with the pages' rules\n"
         "  clock                     set the adapter's date and time from this computer's\n"
         "  factory-reset [--yes]     restore the factory settings (asks first)\n"
-        "  flash FILE [--no-backup]  back up, then download the firmware FILE\n\n"
+        "  flash FILE [--no-backup] [--yes]\n"
+        "                            back up, then download the firmware FILE (asks first)\n\n"
         "Options:\n"
         "  --port N                  search only COMn (1..4)\n"
         "  --device PATH             open PATH directly, trying the search's line settings\n"
         "  --line RATE,BITS,PARITY,STOP\n"
         "                            with --device: only these settings (115200,8,N,1)\n"
+        "  --json                    (every command that reports) standard output is one\n"
+        "                            JSON object, also on failure, with an \"error\" member\n"
+        "                            (null, or exit and message); COMMAND --help names\n"
+        "                            its members\n"
         "  -q, --quiet               no progress (the search, the transfer) on standard\n"
         "                            error; results, questions and errors still show\n"
         "  -h, --help                this text; COMMAND --help (or help COMMAND) for a\n"
@@ -313,6 +340,7 @@ QString programHelp() {
         "  2  bad usage or a bad file\n"
         "  3  adapter not found or not answering\n"
         "  4  an exchange failed (apply, restore, set: what was written is put back)\n"
+        "  5  standard output could not be written (a full disk, a closed pipe)\n"
         "  130  interrupted (Ctrl-C); the port is closed, nothing unfinished is reported done\n");
 }
 

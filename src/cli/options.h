@@ -32,10 +32,10 @@ struct CommandLine {
     QString command;
     QStringList args;     // positional arguments of the command
     QStringList profiles; // restore --profile P (repeatable), set --profile P
-    bool json = false;    // show, apply, restore, set --json
+    bool json = false;    // every command that reports: one JSON object on standard output
     bool check = false;   // apply --check
     bool dryRun = false;  // restore --dry-run, set --dry-run
-    bool yes = false;     // factory-reset, apply, restore, set --yes
+    bool yes = false;     // factory-reset, flash, apply, restore, set --yes
     bool noBackup = false; // flash --no-backup
 };
 

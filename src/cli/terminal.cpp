@@ -4,6 +4,7 @@
 #include "core/app/messages.h"
 #include "core/platform/message_box.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -16,6 +17,7 @@ namespace {
 bool g_quiet = false;
 bool g_lineOpen = false; // a redrawn progress line waits for its newline
 bool g_reportToStderr = false;
+int g_outputErrno = 0; // the first failed write to standard output
 volatile std::sig_atomic_t g_interrupted = 0;
 
 void onInterrupt(int) {
@@ -51,9 +53,14 @@ void say(const QString& text) {
     std::fflush(stderr);
 }
 
+static void noteOutputError() {
+    if (std::ferror(stdout) && !g_outputErrno) g_outputErrno = errno ? errno : EIO;
+}
+
 void out(const QString& text) {
     if (g_reportToStderr) return say(text);
     std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
+    noteOutputError();
 }
 
 void setReportToStderr(bool toStderr) {
@@ -63,6 +70,12 @@ void setReportToStderr(bool toStderr) {
 void outData(const QByteArray& bytes) {
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
     std::fflush(stdout);
+    noteOutputError();
+}
+
+int outputError() {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) noteOutputError();
+    return g_outputErrno;
 }
 
 bool confirmOnTerminal(const QString& text) {

@@ -10,6 +10,8 @@
 //                                setReportToStderr(true): standard output then carries
 //                                one JSON object, written by outData)
 //   outData(bytes)               bytes on standard output as they are
+//   outputError()                0 when everything written to standard output has reached
+//                                it (flushed now), else the errno of the first failure
 //   confirmOnTerminal(text)      text and an OK/Cancel question on the terminal; only "y"
 //                                or "yes" answers OK
 //   tr(zh, en) / english()       the text of the language the locale selects; whether
@@ -38,6 +40,7 @@ enum ExitCode : int {
     kExitUsage = 2,     // bad usage or a bad file
     kExitNoAdapter = 3, // adapter not found or not answering
     kExitFailed = 4,    // an exchange failed
+    kExitOutput = 5,    // standard output could not be written
     kExitInterrupted = 130,
 };
 
@@ -48,6 +51,7 @@ void endOpenLine();
 void out(const QString& text);
 void setReportToStderr(bool toStderr);
 void outData(const QByteArray& bytes);
+int outputError();
 bool confirmOnTerminal(const QString& text);
 QString tr(const char* zh, const char* en);
 bool english();

@@ -2,6 +2,7 @@
 #include "cli/transaction.h"
 
 #include "cli/backup_file.h"
+#include "cli/json_out.h"
 #include "cli/terminal.h"
 #include "core/link/profile_transfer.h"
 #include "core/platform/atomic_file.h"
@@ -59,11 +60,6 @@ bool unnamed(int offset, int bit) {
         if (offset >= f.offset && offset < f.offset + f.width && (f.bit < 0 || f.bit == bit))
             return false;
     return true;
-}
-
-QString jsonText(const QString& s) {
-    const QByteArray a = QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact);
-    return QString::fromUtf8(a.mid(1, a.size() - 2));
 }
 
 std::array<bool, 4> slotsDiffering(const QuickDialNumbers& a, const QuickDialNumbers& b) {
@@ -332,6 +328,38 @@ std::vector<Change> recordChanges(const ProfileRecord& a, const ProfileRecord& b
     return out;
 }
 
+std::vector<int> otherByteOffsets(const ProfileRecord& a, const ProfileRecord& b) {
+    std::vector<int> offsets;
+    const int length = std::max(a.length(), b.length());
+    for (int offset = 0; offset < length; ++offset) {
+        const int diff = a.byte(offset) ^ b.byte(offset);
+        for (int bit = 0; bit < 8; ++bit)
+            if ((diff >> bit & 1) && unnamed(offset, bit)) {
+                offsets.push_back(offset);
+                break;
+            }
+    }
+    return offsets;
+}
+
+std::vector<Change> quickChanges(const QuickDialNumbers& a, const QuickDialNumbers& b) {
+    std::vector<Change> out;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i]) out.push_back({std::to_string(i + 1), jsonString(a[i]), jsonString(b[i])});
+    return out;
+}
+
+QByteArray changesJson(const std::vector<Change>& changes, int indent) {
+    if (changes.empty()) return "{}";
+    QByteArray json = "{";
+    for (std::size_t c = 0; c < changes.size(); ++c)
+        json += (c ? ",\n" : "\n") + QByteArray(indent + 2, ' ') +
+                QByteArray::fromStdString(jsonString(changes[c].name)) +
+                ": {\"before\": " + QByteArray::fromStdString(changes[c].before) +
+                ", \"after\": " + QByteArray::fromStdString(changes[c].after) + "}";
+    return json + "\n" + QByteArray(indent, ' ') + "}";
+}
+
 QStringList recordDifferences(const ProfileRecord& a, const ProfileRecord& b) {
     QStringList lines;
     for (const RecordField& f : recordFields()) {
@@ -347,16 +375,10 @@ QStringList recordDifferences(const ProfileRecord& a, const ProfileRecord& b) {
         lines << line;
     }
     QStringList offsets;
-    int count = 0;
-    const int length = std::max(a.length(), b.length());
-    for (int offset = 0; offset < length; ++offset) {
-        const int diff = a.byte(offset) ^ b.byte(offset);
-        bool other = false;
-        for (int bit = 0; bit < 8; ++bit)
-            if ((diff >> bit & 1) && unnamed(offset, bit)) other = true;
-        if (!other) continue;
-        if (++count <= kMaxOffsetsListed) offsets << QString::number(offset);
-    }
+    const std::vector<int> other = otherByteOffsets(a, b);
+    const int count = static_cast<int>(other.size());
+    for (int i = 0; i < std::min(count, kMaxOffsetsListed); ++i)
+        offsets << QString::number(other[static_cast<std::size_t>(i)]);
     if (count > kMaxOffsetsListed) offsets << QStringLiteral("...");
     if (a.length() != b.length())
         lines << tr("配置长度: ", "record length: ") +
@@ -436,31 +458,21 @@ QByteArray reportJson(const Plan& plan, bool check, int exit, const QString& mes
         const ProfileStep& s = plan.profiles[i];
         json += i ? ",\n" : "\n";
         json += "    \"" + recordKey(s.profile).toLatin1() + "\": {" + result(s.result) +
-                ", \"changes\": {";
+                ", \"changes\": ";
         const auto changes = s.result == StepResult::Unchanged ? std::vector<Change>()
                                                                : recordChanges(s.before, s.after);
-        for (std::size_t c = 0; c < changes.size(); ++c)
-            json += (c ? ",\n      " : "\n      ") + QByteArray::fromStdString(jsonString(changes[c].name)) +
-                    ": {\"before\": " + QByteArray::fromStdString(changes[c].before) +
-                    ", \"after\": " + QByteArray::fromStdString(changes[c].after) + "}";
-        json += changes.empty() ? "}}" : "\n    }}";
+        json += changesJson(changes, 4) + "}";
     }
     json += plan.profiles.empty() ? "},\n" : "\n  },\n";
     if (!plan.quick) {
         json += "  \"quick_dial\": null,\n";
     } else {
         const QuickStep& q = *plan.quick;
-        json += "  \"quick_dial\": {" + result(q.result) + ", \"changes\": {";
-        bool first = true;
-        if (q.result != StepResult::Unchanged)
-            for (std::size_t i = 0; i < q.before.size(); ++i) {
-                if (q.before[i] == q.after[i]) continue;
-                json += (first ? "\n    \"" : ",\n    \"") + QByteArray::number(static_cast<int>(i + 1)) +
-                        "\": {\"before\": " + QByteArray::fromStdString(jsonString(q.before[i])) +
-                        ", \"after\": " + QByteArray::fromStdString(jsonString(q.after[i])) + "}";
-                first = false;
-            }
-        json += first ? "}},\n" : "\n  }},\n";
+        json += "  \"quick_dial\": {" + result(q.result) + ", \"changes\": " +
+                changesJson(q.result == StepResult::Unchanged ? std::vector<Change>()
+                                                              : quickChanges(q.before, q.after),
+                            2) +
+                "},\n";
     }
     if (exit == kExitOk || (check && exit == kExitDifferent))
         json += "  \"error\": null\n";

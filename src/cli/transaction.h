@@ -11,6 +11,9 @@
 //   recordChanges(a, b)          the named fields whose values differ, as JSON literals
 //   recordDifferences(a, b)      "name: old -> new" in words for each field that differs,
 //                                and a line for other bytes that differ
+//   otherByteOffsets(a, b)       the offsets of bytes that differ outside the named fields
+//   quickChanges(a, b)           the numbers that differ, named "1".."4"
+//   changesJson(changes, indent) {NAME: {"before": V, "after": V}, ...}, one change a line
 //   quickDifferences(a, b)       "quick_dial.N: old -> new" for each number that differs
 //   printPlan(plan, check)       each step: "unchanged", or its changes (old -> new) under
 //                                its name ("would change" with check)
@@ -104,6 +107,9 @@ struct Change {
 
 std::vector<Change> recordChanges(const ProfileRecord& a, const ProfileRecord& b);
 QStringList recordDifferences(const ProfileRecord& a, const ProfileRecord& b);
+std::vector<int> otherByteOffsets(const ProfileRecord& a, const ProfileRecord& b);
+std::vector<Change> quickChanges(const QuickDialNumbers& a, const QuickDialNumbers& b);
+QByteArray changesJson(const std::vector<Change>& changes, int indent);
 QStringList quickDifferences(const QuickDialNumbers& a, const QuickDialNumbers& b);
 bool sameRecord(const ProfileRecord& a, const ProfileRecord& b); // checksum byte aside
 void printPlan(const Plan& plan, bool check);

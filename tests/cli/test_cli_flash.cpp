@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -81,7 +83,7 @@ TEST_F(CliFlash, AWholeFlashBacksUpSendsTheFileAndReportsTheNewVersion) {
     const QString received = scratch("received.dl");
     QFile::remove(received);
     test::SimProcess sim(simArgs(received));
-    const CliRun r = runCli({"flash", file});
+    const CliRun r = runCli({"flash", "--yes", file});
     ASSERT_EQ(r.code, 0) << r.err.toStdString() << r.out.toStdString();
     // The file, then the final frame the sender sends after the end of the file.
     EXPECT_EQ(fileBytes(received).toStdString(), test::expectedImage(image.toStdString()));
@@ -109,12 +111,13 @@ TEST_F(CliFlash, FaultsEndWithTheirExitCodeAndKeepTheBackup) {
         std::vector<std::string> fault;
         int code;
         const char* says;
+        bool json; // the result as --json reports it
     } cases[] = {
-        {"one NAK is resent", {"--fault-nak-block", "3"}, 0, "1 resends"},
-        {"CAN ends the transfer", {"--fault-can-block", "3"}, 4, "Transfer file fail, please retry!"},
-        {"the adapter vanishes", {"--fault-vanish-at", "block:3"}, 4, "went away during the transfer"},
+        {"one NAK is resent", {"--fault-nak-block", "3"}, 0, "1 resends", true},
+        {"CAN ends the transfer", {"--fault-can-block", "3"}, 4, "Transfer file fail, please retry!", true},
+        {"the adapter vanishes", {"--fault-vanish-at", "block:3"}, 4, "went away during the transfer", false},
         {"vanishes at the boot loader", {"--fault-vanish-at", "boot:2"}, 4,
-         "COM1 has been disconnected"},
+         "COM1 has been disconnected", false},
     };
     for (const auto& c : cases) {
         QDir(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/omniset/backups"))
@@ -122,12 +125,25 @@ TEST_F(CliFlash, FaultsEndWithTheirExitCodeAndKeepTheBackup) {
         const QString received = scratch("faults-received.dl");
         QFile::remove(received);
         test::SimProcess sim(simArgs(received, c.fault));
-        const CliRun r = runCli({"-q", "flash", file});
+        QStringList args{"-q", "flash", "--yes", file};
+        if (c.json) args << "--json";
+        const CliRun r = runCli(args);
         sim.stop();
         EXPECT_EQ(r.code, c.code) << c.what << ": " << r.err.toStdString();
         EXPECT_TRUE((r.out + r.err).contains(QString::fromLatin1(c.says)))
             << c.what << ": " << (r.out + r.err).toStdString();
-        const QString backup = backupPathIn(r.out);
+        QString backup = backupPathIn(r.out);
+        if (c.json) {
+            const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+            backup = o.value("backup").toString();
+            EXPECT_EQ(o.value("bytes").toInt(), c.code == 0 ? image.size() : 0) << c.what;
+            if (c.code == 0) EXPECT_EQ(o.value("resends").toInt(), 1) << c.what;
+            EXPECT_EQ(o.value("firmware_before").toString(), QStringLiteral("V1.6")) << c.what;
+            EXPECT_EQ(o.value("firmware_after").toString(),
+                      c.code == 0 ? QStringLiteral("V2.0") : QString()) << c.what;
+            EXPECT_EQ(o.value("configuration_kept").toBool(), c.code == 0) << c.what;
+            EXPECT_EQ(o.value("error").toObject().value("exit").toInt(), c.code) << c.what;
+        }
         EXPECT_TRUE(QFileInfo::exists(backup)) << c.what << ": " << r.out.toStdString();
         EXPECT_EQ(QFileInfo::exists(received), c.code == 0) << c.what;
     }
@@ -140,7 +156,7 @@ TEST_F(CliFlash, OnATerminalTheProgressIsOneLineRedrawn) {
     QProcess p;
     p.setProcessEnvironment(cliEnvironment());
     p.setStandardErrorFile(tty.slavePath());
-    p.start(QStringLiteral(OMNISET_CLI_PATH), {"flash", "--no-backup", file});
+    p.start(QStringLiteral(OMNISET_CLI_PATH), {"flash", "--no-backup", "--yes", file});
     std::string err;
     while (!p.waitForFinished(10))
         err += tty.readMaster(200);
@@ -166,7 +182,7 @@ TEST_F(CliFlash, CtrlCCancelsTheTransferAndSaysWhereTheAdapterIs) {
     test::SimProcess sim(args);
     QProcess p;
     p.setProcessEnvironment(cliEnvironment());
-    p.start(QStringLiteral(OMNISET_CLI_PATH), {"flash", "--no-backup", file});
+    p.start(QStringLiteral(OMNISET_CLI_PATH), {"flash", "--no-backup", "--yes", file});
     ASSERT_TRUE(p.waitForStarted());
     QString err;
     while (!err.contains(QStringLiteral("blocks ")) && p.state() == QProcess::Running) {
@@ -193,6 +209,8 @@ TEST_F(CliFlash, ABadFileTouchesNothing) {
         {"missing", scratch("no-such.dl"), "No such file"},
         {"empty", writeFile("empty.dl", {}), "The download file is empty!"},
         {"a folder", scratch(QString()), "Is a folder"},
+        {"no terminal to ask on", writeFile("unasked.dl", randomImage(1024)),
+         "no terminal to confirm on; give --yes"},
     };
     for (const auto& c : cases) {
         // Without an adapter at all: a command that looked for one would say so.
@@ -203,4 +221,28 @@ TEST_F(CliFlash, ABadFileTouchesNothing) {
     }
     EXPECT_FALSE(QDir(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/omniset/backups"))
                      .exists());
+}
+
+// On a terminal flash asks first; anything but y or yes sends nothing and looks for no adapter.
+TEST_F(CliFlash, OnATerminalFlashAsksBeforeSending) {
+    const QString file = writeFile("asked.dl", randomImage(1024));
+    test::PtyPair tty;
+    QProcess p;
+    p.setProcessEnvironment(cliEnvironment());
+    p.setStandardInputFile(tty.slavePath());
+    p.start(QStringLiteral(OMNISET_CLI_PATH), {"flash", file});
+    ASSERT_TRUE(p.waitForStarted());
+    QString err;
+    while (!err.contains(QStringLiteral("[y/N]")) && p.state() == QProcess::Running) {
+        p.waitForReadyRead(500);
+        err += QString::fromLocal8Bit(p.readAllStandardError());
+    }
+    EXPECT_TRUE(err.contains(QStringLiteral("Send %1 (1024 bytes) to the adapter? [y/N]").arg(file)))
+        << err.toStdString();
+    tty.writeMaster("n\n");
+    ASSERT_TRUE(p.waitForFinished(30000));
+    err += QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(err.contains(QStringLiteral("Cancelled; nothing was sent."))) << err.toStdString();
+    EXPECT_FALSE(err.contains(QStringLiteral("Detecting")));
 }

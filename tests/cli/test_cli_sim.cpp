@@ -12,9 +12,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <csignal>
+#include <functional>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -182,9 +184,15 @@ TEST_F(CliSim, DiffSaysWhetherThingsDiffer) {
     f.write(backupJson(changed));
     f.close();
 
-    EXPECT_EQ(runCli({"diff", a, a}).code, 0);
+    const CliRun equal = runCli({"diff", a, a});
+    EXPECT_EQ(equal.code, 0);
+    EXPECT_EQ(equal.out, QString()) << "as diff(1), nothing when equal";
     const CliRun files = runCli({"diff", a, b});
     EXPECT_EQ(files.code, 1);
+    EXPECT_FALSE(files.out.contains(QStringLiteral("---")) || files.out.contains(QStringLiteral("+++")))
+        << files.out.toStdString();
+    EXPECT_TRUE(files.out.contains(QStringLiteral("Profile 2:\n  data.bod.upper_threshold:")))
+        << files.out.toStdString();
     EXPECT_TRUE(files.out.contains(QStringLiteral("data.bod.upper_threshold:")))
         << files.out.toStdString();
     EXPECT_TRUE(files.out.contains(QStringLiteral("-> disabled")));
@@ -314,4 +322,191 @@ TEST_F(CliSim, TheLineSettingsFoundAreTriedFirstNextTime) {
     ASSERT_EQ(second.code, 0) << second.err.toStdString();
     EXPECT_FALSE(second.err.contains(QStringLiteral("without answer"))) << second.err.toStdString();
     EXPECT_TRUE(second.out.contains(QStringLiteral("115200,8,M,1"))) << second.out.toStdString();
+}
+
+namespace {
+
+// The top-level member names of a --json object in the order they are printed.
+QStringList memberOrder(const QString& json) {
+    QStringList names;
+    static const QRegularExpression member(QStringLiteral("^  \"([a-z_]+)\":"),
+                                           QRegularExpression::MultilineOption);
+    for (auto it = member.globalMatch(json); it.hasNext();)
+        names << it.next().captured(1);
+    return names;
+}
+
+} // namespace
+
+// Every command that reports has one JSON object on standard output, in a stable order,
+// also when it fails (its "error" then carries the exit code, which stays the same).
+TEST_F(CliSim, EveryReportHasAJsonForm) {
+    const QString store = scratch("json.store");
+    distinctStore(store, kLongProfileLength);
+    test::SimProcess sim({"--com", "1", "--no-pace", "--store", store.toStdString()});
+    const QString a = scratch("json-a.json"), b = scratch("json-b.json");
+    QFile::remove(a);
+    const QString device =
+        QFileInfo(test::configDir() + QStringLiteral("/dosdevices/com1")).canonicalFilePath();
+    using Check = std::function<void(const QJsonObject&)>;
+    auto str = [](const QJsonObject& o, const char* key) { return o.value(key).toString(); };
+    const struct {
+        QStringList args;
+        int code;
+        QStringList order;
+        Check check;
+    } cases[] = {
+        {{"info"}, 0,
+         {"firmware", "version", "model", "port_type", "record_length", "port", "device", "line", "error"},
+         [&](const QJsonObject& o) {
+             EXPECT_EQ(str(o, "firmware"), QStringLiteral("V2.0"));
+             EXPECT_TRUE(str(o, "version").startsWith(QStringLiteral("Version ")));
+             EXPECT_EQ(o.value("record_length").toInt(), 326);
+             EXPECT_EQ(str(o, "port"), QStringLiteral("COM1"));
+             EXPECT_EQ(str(o, "device"), device);
+             EXPECT_EQ(str(o, "line"), QStringLiteral("115200,8,N,1"));
+             EXPECT_TRUE(o.value("error").isNull());
+         }},
+        {{"backup", a}, 0, {"path", "adapter", "error"},
+         [&](const QJsonObject& o) {
+             EXPECT_EQ(str(o, "path"), a);
+             QString error;
+             const auto file = loadBackup(a, &error);
+             ASSERT_TRUE(file) << error.toStdString();
+             EXPECT_FALSE(file->version.isEmpty());
+             EXPECT_EQ(o.value("adapter").toObject().value("version").toString(), file->version);
+             // The second file: one field of profile 2 and one number changed.
+             Backup changed = *file;
+             changed.records[2].setByte(field::UpperThreshold, 255);
+             changed.quickDial[3] = "999";
+             QFile f(b);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write(backupJson(changed));
+         }},
+        {{"diff", a}, 0, {"equal", "profiles", "quick_dial", "error"},
+         [&](const QJsonObject& o) {
+             EXPECT_TRUE(o.value("equal").toBool());
+             EXPECT_EQ(o.value("profiles").toObject().keys(), QStringList{"current"});
+             EXPECT_TRUE(o.value("quick_dial").isNull());
+         }},
+        {{"diff", a, b}, 1, {"equal", "profiles", "quick_dial", "error"},
+         [&](const QJsonObject& o) {
+             EXPECT_FALSE(o.value("equal").toBool());
+             const QJsonObject p2 = o.value("profiles").toObject().value("2").toObject();
+             const QJsonObject change =
+                 p2.value("changes").toObject().value("data.bod.upper_threshold").toObject();
+             EXPECT_EQ(change.value("after").toString(), QStringLiteral("disabled"));
+             EXPECT_TRUE(o.value("profiles").toObject().value("0").toObject().value("changes")
+                             .toObject().isEmpty());
+             const QJsonObject q = o.value("quick_dial").toObject().value("changes").toObject();
+             EXPECT_EQ(q.value("4").toObject().value("before").toString(), QStringLiteral("1333"));
+             EXPECT_EQ(q.value("4").toObject().value("after").toString(), QStringLiteral("999"));
+             EXPECT_TRUE(o.value("error").isNull());
+         }},
+        {{"diff", a, scratch("no-such.json")}, 2, {"equal", "profiles", "quick_dial", "error"},
+         [&](const QJsonObject& o) {
+             EXPECT_TRUE(o.value("equal").isNull());
+             EXPECT_EQ(o.value("error").toObject().value("exit").toInt(), 2);
+         }},
+        {{"ports"}, 0, {"com", "devices", "error"},
+         [&](const QJsonObject& o) {
+             const QJsonArray com = o.value("com").toArray();
+             ASSERT_EQ(com.size(), 4);
+             EXPECT_EQ(com[0].toObject().value("device").toString(), device);
+             // The tests point the other ports at nothing.
+             EXPECT_TRUE(com[3].toObject().value("dangling").toBool());
+             EXPECT_TRUE(com[3].toObject().value("device").isNull());
+         }},
+        {{"clock"}, 0, {"date", "time", "set", "error"},
+         [&](const QJsonObject& o) {
+             EXPECT_TRUE(o.value("set").toBool());
+             EXPECT_FALSE(str(o, "date").isEmpty());
+         }},
+        {{"factory-reset"}, 2, {"reset", "error"},
+         [&](const QJsonObject& o) {
+             EXPECT_FALSE(o.value("reset").toBool());
+             EXPECT_TRUE(o.value("error").toObject().value("message").toString().contains("--yes"));
+         }},
+        {{"--port", "3", "info"}, 3,
+         {"firmware", "version", "model", "port_type", "record_length", "port", "device", "line", "error"},
+         [&](const QJsonObject& o) {
+             EXPECT_TRUE(o.value("firmware").isNull());
+             EXPECT_FALSE(o.value("error").toObject().value("message").toString().isEmpty());
+         }},
+        {{"show", "7"}, 2, {"profile", "error"},
+         [&](const QJsonObject& o) { EXPECT_EQ(o.value("error").toObject().value("exit").toInt(), 2); }},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = runCli(QStringList{"-q"} + c.args + QStringList{"--json"});
+        const std::string what = c.args.join(' ').toStdString();
+        EXPECT_EQ(r.code, c.code) << what << ": " << r.err.toStdString();
+        QJsonParseError pe;
+        const QJsonDocument doc = QJsonDocument::fromJson(r.out.toUtf8(), &pe);
+        ASSERT_EQ(pe.error, QJsonParseError::NoError) << what << ": " << r.out.toStdString();
+        EXPECT_EQ(memberOrder(r.out), c.order) << what << ": " << r.out.toStdString();
+        c.check(doc.object());
+    }
+}
+
+// backup checks where it writes before it touches the adapter (none runs here: a search would
+// say "Detecting"); only the default backups folder is ever created.
+TEST(CliLocal, BackupChecksItsFileFirst) {
+    const struct {
+        const char* what;
+        QString path;
+        const char* says;
+    } cases[] = {
+        {"a missing folder", scratch("no-such-folder/b.json"), "No such folder"},
+        {"a folder", scratch(QString()), "Is a folder"},
+        {"a place that takes no file", QStringLiteral("/proc/omniset-backup.json"), "Cannot write in the folder /proc"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = runCli({"backup", c.path});
+        EXPECT_EQ(r.code, 2) << c.what;
+        EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.says))) << c.what << ": " << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains(QStringLiteral("Detecting"))) << c.what;
+    }
+    EXPECT_FALSE(QFileInfo::exists(scratch("no-such-folder")));
+}
+
+namespace {
+
+// omniset-cli with its standard output on the write end of a pipe whose read end is closed,
+// or on /dev/full: the exit code and standard error.
+CliRun runIntoBrokenOutput(const QStringList& args, bool closedPipe) {
+    int fds[2];
+    if (closedPipe) {
+        EXPECT_EQ(::pipe(fds), 0);
+        ::close(fds[0]);
+    } else {
+        fds[1] = ::open("/dev/full", O_WRONLY);
+    }
+    QProcess p;
+    p.setProcessEnvironment(test::cliEnvironment());
+    p.setStandardOutputFile(QStringLiteral("/dev/null"));
+    p.setChildProcessModifier([fd = fds[1]] { ::dup2(fd, 1); });
+    p.start(QStringLiteral(OMNISET_CLI_PATH), args);
+    p.closeWriteChannel();
+    p.waitForFinished(60000);
+    ::close(fds[1]);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, {},
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+} // namespace
+
+// Output that never arrived is an error (exit 5), never a silent success; backup - writes the
+// file itself to standard output.
+TEST_F(CliSim, OutputThatCannotBeWrittenIsAnError) {
+    for (bool closedPipe : {true, false}) {
+        const CliRun r = runIntoBrokenOutput({"ports", "--json"}, closedPipe);
+        EXPECT_EQ(r.code, 5) << closedPipe;
+        EXPECT_TRUE(r.err.contains(QStringLiteral("cannot write to standard output")))
+            << r.err.toStdString();
+    }
+    test::SimProcess sim({"--com", "1", "--no-pace", "--store", scratch("stdout.store").toStdString()});
+    const CliRun r = runCli({"-q", "backup", "-"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    QString error;
+    EXPECT_TRUE(parseBackup(r.out.toUtf8(), &error)) << error.toStdString();
 }
