@@ -1,5 +1,6 @@
 // omniset-cli - the KX220's configuration from a terminal, kept as files.
 #include "cli/commands.h"
+#include "cli/json_out.h"
 #include "cli/options.h"
 #include "cli/terminal.h"
 #include "core/app/language.h"
@@ -60,7 +61,10 @@ int main(int argc, char** argv) {
     if (!cl) {
         say(QStringLiteral("omniset-cli: ") + error);
         say(QStringLiteral("Try 'omniset-cli --help'."));
-        return kExitUsage;
+        // A script that asked for JSON gets its object even for a command line it got wrong.
+        if (QCoreApplication::arguments().contains(QStringLiteral("--json")))
+            outData(JsonObject().finish(kExitUsage, error));
+        return checkedExit(kExitUsage);
     }
     if (cl->version) {
         std::fputs(versionText().toLocal8Bit().constData(), stdout);

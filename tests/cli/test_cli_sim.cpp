@@ -435,6 +435,10 @@ TEST_F(CliSim, EveryReportHasAJsonForm) {
          }},
         {{"show", "7"}, 2, {"profile", "error"},
          [&](const QJsonObject& o) { EXPECT_EQ(o.value("error").toObject().value("exit").toInt(), 2); }},
+        {{"info", "--port", "9"}, 2, {"error"},
+         [&](const QJsonObject& o) {
+             EXPECT_TRUE(o.value("error").toObject().value("message").toString().contains("--port"));
+         }},
     };
     for (const auto& c : cases) {
         const CliRun r = runCli(QStringList{"-q"} + c.args + QStringList{"--json"});
