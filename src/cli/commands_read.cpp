@@ -18,9 +18,9 @@ namespace omniset::cli {
 
 namespace {
 
-int readFailed(int profile) {
+int readFailed(const Session& s) {
     if (interrupted()) return kExitInterrupted;
-    say(tr("读取配置失败: ", "Reading the profile failed: ") + profileName(profile));
+    say(s.failure());
     return kExitFailed;
 }
 
@@ -68,13 +68,13 @@ int runShow(const CommandLine& cl) {
     const QString which = cl.args.value(0, QStringLiteral("current"));
     const int profile = profileOfName(which);
     if (profile < 0) {
-        say(QStringLiteral("show: PROFILE is current or 0..4, not %1").arg(which));
+        say(tr("show: PROFILE 应为 current 或 0..4，而不是 %1", "show: PROFILE is current or 0..4, not %1").arg(which));
         return kExitUsage;
     }
     Session s;
     if (int rc = s.connect(cl.adapter)) return rc;
     auto record = s.read(profile);
-    if (!record) return readFailed(profile);
+    if (!record) return readFailed(s);
     if (interrupted()) return interruptedExit();
     const QuickDialNumbers quick = s.readQuickDial();
     if (interrupted()) return interruptedExit();
@@ -127,7 +127,7 @@ int backupAdapter(Session& s, const QString& path, const QDateTime& now, Backup*
     for (int profile : kBackupOrder) {
         progress(tr("读取 ", "Reading ") + profileName(profile));
         auto record = s.read(profile);
-        if (!record) return readFailed(profile);
+        if (!record) return readFailed(s);
         if (interrupted()) return interruptedExit();
         b.records[static_cast<std::size_t>(profile)] = *record;
     }
