@@ -350,6 +350,7 @@ bool AdapterEngine::runQuickDial(const std::string& word) {
 
 void AdapterEngine::readProfile(int profile) {
     if (!unlocked_) return reply(errorReply());
+    if (settings_.faults.silentRead) return note("fault: profile read not answered");
     std::string text = encodeRecord(store_.record(profile));
     if (settings_.faults.badReadChecksum) text.back() = text.back() == '0' ? '1' : '0';
     if (settings_.faults.shortReadReply) text.resize(text.size() / 2);

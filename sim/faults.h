@@ -29,6 +29,7 @@ struct Faults {
     bool badReadChecksum = false;    // profile reads carry a wrong XOR byte
     bool shortReadReply = false;     // profile reads stop half-way through the hex text
     bool silentAfterDetection = false; // after the first identification reply, no byte at all
+    bool silentRead = false;         // profile reads: the command is echoed, then nothing
     bool errorBeforeOk = false;      // profile writes: "ERROR" first, "OK" a while later
     bool noWriteAck = false;         // profile writes: stored, but no reply after the echo
     int storeChangedAtWrite = 0;     // the K-th profile write stores its record with one bit

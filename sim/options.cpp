@@ -28,6 +28,7 @@ enum LongOnly {
     kFaultBadChecksum = 1000,
     kFaultShortRead,
     kFaultSilent,
+    kFaultSilentRead,
     kFaultErrorFirst,
     kFaultNoAck,
     kFaultStoreChanged,
@@ -52,6 +53,7 @@ const option kLongOptions[] = {
     {"fault-bad-checksum", no_argument, nullptr, kFaultBadChecksum},
     {"fault-short-read", no_argument, nullptr, kFaultShortRead},
     {"fault-silent-after-detect", no_argument, nullptr, kFaultSilent},
+    {"fault-silent-read", no_argument, nullptr, kFaultSilentRead},
     {"fault-error-before-ok", no_argument, nullptr, kFaultErrorFirst},
     {"fault-no-write-ack", no_argument, nullptr, kFaultNoAck},
     {"fault-store-changed", required_argument, nullptr, kFaultStoreChanged},
@@ -107,6 +109,7 @@ bool apply(int code, const char* arg, Options& o, std::string* error) {
     case kFaultBadChecksum: return f.badReadChecksum = true;
     case kFaultShortRead: return f.shortReadReply = true;
     case kFaultSilent: return f.silentAfterDetection = true;
+    case kFaultSilentRead: return f.silentRead = true;
     case kFaultErrorFirst: return f.errorBeforeOk = true;
     case kFaultNoAck: return f.noWriteAck = true;
     case kFaultStoreChanged:
@@ -225,6 +228,7 @@ Fault switches (for tests and demonstrations):
   --fault-bad-checksum         profile reads carry a wrong checksum byte
   --fault-short-read           profile reads stop half-way through the record
   --fault-silent-after-detect  after the first identification reply, send nothing
+  --fault-silent-read          profile reads are echoed but never answered
   --fault-error-before-ok      profile writes answer ERROR, then OK 1.5 s later
   --fault-no-write-ack         profile writes are stored but not acknowledged
   --fault-store-changed N      the N-th profile write stores its record with one bit

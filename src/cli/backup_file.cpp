@@ -1,5 +1,6 @@
 #include "cli/backup_file.h"
 
+#include "core/app/language.h"
 #include "core/record/profile_codec.h"
 #include "core/record/record_fields.h"
 
@@ -11,6 +12,8 @@
 namespace omniset::cli {
 
 namespace {
+
+QString wordsFor(const char* zh, const char* en) { return pickText(zh, en); }
 
 QByteArray pad(int indent) {
     return QByteArray(indent, ' ');
@@ -99,14 +102,16 @@ std::optional<Backup> parseBackup(const QByteArray& bytes, QString* error) {
     QJsonParseError pe;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &pe);
     if (pe.error != QJsonParseError::NoError)
-        return fail(QStringLiteral("not JSON: %1 at byte %2").arg(pe.errorString()).arg(pe.offset));
-    if (!doc.isObject()) return fail(QStringLiteral("not a JSON object"));
+        return fail(wordsFor("不是JSON: 第 %2 字节处 %1", "not JSON: %1 at byte %2")
+                        .arg(pe.errorString())
+                        .arg(pe.offset));
+    if (!doc.isObject()) return fail(wordsFor("不是JSON对象", "not a JSON object"));
     const QJsonObject root = doc.object();
     if (root.value(QLatin1String("format")).toString() != QLatin1String(kBackupFormat))
-        return fail(QStringLiteral("not an omniset backup (\"format\")"));
+        return fail(wordsFor("不是omniset备份文件 (\"format\")", "not an omniset backup (\"format\")"));
     const QJsonValue version = root.value(QLatin1String("version"));
     if (!version.isDouble() || version.toDouble() != kBackupVersion)
-        return fail(QStringLiteral("unknown backup version"));
+        return fail(wordsFor("未知的备份版本", "unknown backup version"));
 
     Backup b;
     b.created = root.value(QLatin1String("created")).toString();
@@ -118,21 +123,21 @@ std::optional<Backup> parseBackup(const QByteArray& bytes, QString* error) {
     const QJsonValue length = adapter.value(QLatin1String("record_length"));
     if (!length.isDouble() ||
         (length.toDouble() != kShortProfileLength && length.toDouble() != kLongProfileLength))
-        return fail(QStringLiteral("record length is neither 314 nor 326"));
+        return fail(wordsFor("配置长度既不是314也不是326", "record length is neither 314 nor 326"));
     b.recordLength = length.toInt();
 
     const QJsonObject profiles = root.value(QLatin1String("profiles")).toObject();
     for (int profile : kBackupOrder) {
         const QString key = recordKey(profile);
         const QJsonValue hex = profiles.value(key).toObject().value(QLatin1String("hex"));
-        if (!hex.isString()) return fail(QStringLiteral("record %1 is missing").arg(key));
+        if (!hex.isString()) return fail(wordsFor("缺少配置 %1", "record %1 is missing").arg(key));
         const QString text = hex.toString();
         if (text.size() != 2 * (b.recordLength + 1) || !upperHex(text))
-            return fail(QStringLiteral("record %1: not %2 upper-case hex digits")
+            return fail(wordsFor("配置 %1: 不是 %2 个大写十六进制数字", "record %1: not %2 upper-case hex digits")
                             .arg(key)
                             .arg(2 * (b.recordLength + 1)));
         auto record = decodeProfileHex(text.toStdString(), b.recordLength);
-        if (!record) return fail(QStringLiteral("record %1: bad checksum").arg(key));
+        if (!record) return fail(wordsFor("配置 %1: 校验和错误", "record %1: bad checksum").arg(key));
         b.records[static_cast<std::size_t>(profile)] = std::move(*record);
         b.fields[static_cast<std::size_t>(profile)] =
             profiles.value(key).toObject().value(QLatin1String("fields")).toObject();
@@ -140,14 +145,14 @@ std::optional<Backup> parseBackup(const QByteArray& bytes, QString* error) {
 
     const QJsonValue quick = root.value(QLatin1String("quick_dial"));
     if (!quick.isArray() || quick.toArray().size() != static_cast<qsizetype>(b.quickDial.size()))
-        return fail(QStringLiteral("quick_dial: not four numbers"));
+        return fail(wordsFor("quick_dial: 不是四个号码", "quick_dial: not four numbers"));
     const QJsonArray numbers = quick.toArray();
     for (qsizetype i = 0; i < numbers.size(); ++i) {
         const QJsonValue v = numbers.at(i);
         const std::string digits = v.toString().toStdString();
         if (!v.isString() || quickDialDigits(digits) != digits ||
             digits.size() > static_cast<std::size_t>(kQuickDialMaxDigits))
-            return fail(QStringLiteral("quick-dial number %1: digits only, at most %2")
+            return fail(wordsFor("缩位拨号号码 %1: 只能是数字，最多 %2 位", "quick-dial number %1: digits only, at most %2")
                             .arg(i + 1)
                             .arg(kQuickDialMaxDigits));
         b.quickDial[static_cast<std::size_t>(i)] = digits;
@@ -185,7 +190,7 @@ std::optional<Backup> loadBackup(const QString& path, QString* error) {
     // A backup is a few tens of kilobytes; anything far larger is not one.
     constexpr qint64 kLargestBackup = 4 * 1024 * 1024;
     if (f.size() > kLargestBackup) {
-        *error = path + QStringLiteral(": too large for a backup");
+        *error = path + wordsFor(": 文件太大，不是备份文件", ": too large for a backup");
         return std::nullopt;
     }
     auto b = parseBackup(f.readAll(), error);

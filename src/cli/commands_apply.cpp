@@ -11,14 +11,6 @@
 
 namespace omniset::cli {
 
-namespace {
-
-QString readFailedText(int profile) {
-    return tr("读取配置失败: ", "Reading the profile failed: ") + profileName(profile);
-}
-
-} // namespace
-
 QString earlierStateDir() {
     return QFileInfo(defaultBackupPath(QDateTime::currentDateTime())).absolutePath();
 }
@@ -70,7 +62,7 @@ int runApply(const CommandLine& cl) {
 
     Session s;
     if (int rc = s.connect(cl.adapter))
-        return finishCommand(cl, plan, rc, tr("找不到KX220", "the adapter was not found"));
+        return finishCommand(cl, plan, rc, s.failure());
     // Every record the file names is read, and the whole file checked against them, before
     // anything is written.
     for (int profile : kBackupOrder) {
@@ -80,8 +72,8 @@ int runApply(const CommandLine& cl) {
         const auto record = s.read(profile);
         if (!record) {
             const int rc = interrupted() ? kExitInterrupted : kExitFailed;
-            say(readFailedText(profile));
-            return finishCommand(cl, plan, rc, readFailedText(profile));
+            say(s.failure());
+            return finishCommand(cl, plan, rc, s.failure());
         }
         ProfileStep step{profile, *record, *record};
         QStringList mine;

@@ -128,7 +128,7 @@ int runRestore(const CommandLine& cl) {
     const std::set<int> chosen = selection(cl.profiles);
     Session s;
     if (int rc = s.connect(cl.adapter))
-        return finishCommand(cl, plan, rc, tr("找不到KX220", "the adapter was not found"));
+        return finishCommand(cl, plan, rc, s.failure());
     if (backup->recordLength != s.recordLength()) {
         const QString why = tr("配置长度%1与KX220的%2不同，未写入任何内容。",
                                "record length %1 differs from the adapter's %2; nothing was written.")
@@ -145,8 +145,8 @@ int runRestore(const CommandLine& cl) {
         const auto now = s.read(p);
         if (!now) {
             const int rc = interrupted() ? kExitInterrupted : kExitFailed;
-            say(tr("读取配置失败: ", "Reading the profile failed: ") + profileName(p));
-            return finishCommand(cl, plan, rc, tr("读取配置失败: ", "Reading the profile failed: ") + profileName(p));
+            say(s.failure());
+            return finishCommand(cl, plan, rc, s.failure());
         }
         plan.profiles.push_back({p, *now, backup->records[static_cast<std::size_t>(p)]});
     }

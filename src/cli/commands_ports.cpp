@@ -14,8 +14,26 @@ bool portNumber(const QString& text, int* port) {
     bool ok = false;
     *port = text.toInt(&ok);
     if (ok && *port >= 1 && *port <= 4) return true;
-    say(QStringLiteral("N is a port number 1..4, not %1").arg(text));
+    say(tr("N 是端口号 1..4，而不是 %1", "N is a port number 1..4, not %1").arg(text));
     return false;
+}
+
+QString linkFailureText(int port, const platform::LinkFailure& f) {
+    using platform::LinkError;
+    switch (f.kind) {
+    case LinkError::NoSuchDevice: return f.path + tr(": 不存在", ": does not exist");
+    case LinkError::DanglingLink:
+        return f.path + tr(": 是指向 %1 的链接，而 %1 不存在", ": a link to %1, which does not exist")
+                            .arg(f.detail);
+    case LinkError::NotCharDevice:
+        return f.path + tr(": 存在，但不是字符设备 (串口是字符设备)",
+                           ": exists, but is not a character device (a serial port is one)");
+    case LinkError::NotALink: return f.path + tr(": 已存在，但不是链接", ": exists and is not a link");
+    case LinkError::NoLink: return tr("COM%1 没有链接 (%2)", "COM%1 has no link (%2)").arg(port).arg(f.path);
+    case LinkError::System:
+    case LinkError::None: break;
+    }
+    return f.path + QStringLiteral(": ") + f.detail;
 }
 
 QString consoleNote(bool console) {
@@ -113,9 +131,10 @@ int runLink(const CommandLine& cl) {
     if (!portNumber(cl.args[0], &port)) return kExitUsage;
     // Absolute, but not resolved: a by-id name keeps working after replugging.
     const QString device = QFileInfo(cl.args[1]).absoluteFilePath();
-    QString replaced, error;
-    if (!platform::linkPort(port, device, &replaced, &error)) {
-        say(error);
+    QString replaced;
+    platform::LinkFailure why;
+    if (!platform::linkPort(port, device, &replaced, &why)) {
+        say(linkFailureText(port, why));
         return kExitUsage;
     }
     if (replaced.isEmpty())
@@ -129,9 +148,10 @@ int runLink(const CommandLine& cl) {
 int runUnlink(const CommandLine& cl) {
     int port = 0;
     if (!portNumber(cl.args[0], &port)) return kExitUsage;
-    QString removed, error;
-    if (!platform::unlinkPort(port, &removed, &error)) {
-        say(error);
+    QString removed;
+    platform::LinkFailure why;
+    if (!platform::unlinkPort(port, &removed, &why)) {
+        say(linkFailureText(port, why));
         return kExitUsage;
     }
     out(QStringLiteral("COM%1: ").arg(port) + tr("已删除链接到 ", "removed the link to ") +

@@ -136,7 +136,9 @@ int runShow(const CommandLine& cl) {
         return rc;
     };
     if (profile < 0) {
-        const QString why = QStringLiteral("show: PROFILE is current or 0..4, not %1").arg(which);
+        const QString why = tr("show: PROFILE 应为 current 或 0..4，而不是 %1",
+                               "show: PROFILE is current or 0..4, not %1")
+                                .arg(which);
         say(why);
         return fail(kExitUsage, why);
     }

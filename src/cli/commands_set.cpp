@@ -32,10 +32,10 @@ int runSet(const CommandLine& cl) {
         say(why);
         return finishCommand(cl, plan, kExitUsage, why);
     };
-    if (cl.profiles.size() > 1) return usage(QStringLiteral("set: one --profile at most"));
+    if (cl.profiles.size() > 1) return usage(tr("set: 最多一个 --profile", "set: one --profile at most"));
     const QString which = cl.profiles.value(0, QStringLiteral("current"));
     const int profile = profileOfName(which);
-    if (profile < 0) return usage(QStringLiteral("set: --profile is current or 0..4, not %1").arg(which));
+    if (profile < 0) return usage(tr("set: --profile 应为 current 或 0..4，而不是 %1", "set: --profile is current or 0..4, not %1").arg(which));
     // Every NAME=VALUE is well formed, in characters a record byte can hold, before the
     // adapter is asked for anything.
     std::vector<FieldAssignment> assignments;
@@ -45,7 +45,7 @@ int runSet(const CommandLine& cl) {
                 return usage(QStringLiteral("set: %1: ").arg(arg) +
                              tr("含有配置无法保存的字符", "holds a character the record cannot hold"));
         auto a = parseAssignment(arg.toLatin1().toStdString());
-        if (!a) return usage(QStringLiteral("set: not NAME=VALUE: %1").arg(arg));
+        if (!a) return usage(tr("set: 不是 NAME=VALUE: %1", "set: not NAME=VALUE: %1").arg(arg));
         assignments.push_back(std::move(*a));
     }
     // The quick-dial numbers are not in the record: they have their own exchanges.
@@ -65,14 +65,13 @@ int runSet(const CommandLine& cl) {
 
     Session s;
     if (int rc = s.connect(cl.adapter))
-        return finishCommand(cl, plan, rc, tr("找不到KX220", "the adapter was not found"));
+        return finishCommand(cl, plan, rc, s.failure());
     if (!assignments.empty()) {
         const auto before = s.read(profile);
         if (!before) {
             const int rc = interrupted() ? kExitInterrupted : kExitFailed;
-            say(tr("读取配置失败: ", "Reading the profile failed: ") + profileName(profile));
-            return finishCommand(cl, plan, rc,
-                                 tr("读取配置失败: ", "Reading the profile failed: ") + profileName(profile));
+            say(s.failure());
+            return finishCommand(cl, plan, rc, s.failure());
         }
         plan.profiles.push_back({profile, *before, *before});
         const EditOutcome edit = applyAssignments(*before, assignments);

@@ -117,11 +117,13 @@ std::optional<DesiredConfig> parseDesired(const QByteArray& bytes, QStringList* 
     QJsonParseError pe;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &pe);
     if (pe.error != QJsonParseError::NoError) {
-        *problems << QStringLiteral("not JSON: %1 at byte %2").arg(pe.errorString()).arg(pe.offset);
+        *problems << text("不是JSON: 第 %2 字节处 %1", "not JSON: %1 at byte %2")
+                         .arg(pe.errorString())
+                         .arg(pe.offset);
         return std::nullopt;
     }
     if (!doc.isObject()) {
-        *problems << QStringLiteral("not a JSON object");
+        *problems << text("不是JSON对象", "not a JSON object");
         return std::nullopt;
     }
     const QJsonObject root = doc.object();
@@ -129,38 +131,39 @@ std::optional<DesiredConfig> parseDesired(const QByteArray& bytes, QStringList* 
     DesiredConfig c;
     c.fromBackup = format == QLatin1String(kBackupFormat);
     if (!c.fromBackup && format != QLatin1String(kConfigFormat)) {
-        *problems << QStringLiteral("\"format\" is neither %1 nor %2")
+        *problems << text("\"format\" 既不是 %1 也不是 %2", "\"format\" is neither %1 nor %2")
                          .arg(QLatin1String(kConfigFormat), QLatin1String(kBackupFormat));
         return std::nullopt;
     }
     const QJsonValue version = root.value(QLatin1String("version"));
     if (!version.isDouble() || version.toDouble() != (c.fromBackup ? kBackupVersion : kConfigVersion)) {
-        *problems << QStringLiteral("unknown version");
+        *problems << text("未知的版本", "unknown version");
         return std::nullopt;
     }
     if (!c.fromBackup)
         for (auto it = root.begin(); it != root.end(); ++it)
             if (it.key() != QLatin1String("format") && it.key() != QLatin1String("version") &&
                 it.key() != QLatin1String("profiles") && it.key() != QLatin1String("quick_dial"))
-                *problems << QStringLiteral("%1: unknown key (format, version, profiles, quick_dial)")
+                *problems << text("%1: 未知的键 (format, version, profiles, quick_dial)",
+                                  "%1: unknown key (format, version, profiles, quick_dial)")
                                  .arg(it.key());
 
     const QJsonValue profilesValue = root.value(QLatin1String("profiles"));
     if (!profilesValue.isUndefined() && !profilesValue.isObject())
-        *problems << QStringLiteral("profiles: not an object");
+        *problems << text("profiles: 不是对象", "profiles: not an object");
     const QJsonObject profiles = profilesValue.toObject();
     for (auto it = profiles.begin(); it != profiles.end(); ++it) {
         int profile = -1;
         for (int p : kBackupOrder)
             if (recordKey(p) == it.key()) profile = p;
         if (profile < 0) {
-            *problems << QStringLiteral("profiles: %1: not current or 0..4").arg(it.key());
+            *problems << text("profiles: %1: 不是 current 或 0..4", "profiles: %1: not current or 0..4").arg(it.key());
             continue;
         }
         const QJsonValue fields =
             c.fromBackup ? it.value().toObject().value(QLatin1String("fields")) : it.value();
         if (!fields.isObject()) {
-            *problems << QStringLiteral("profiles: %1: %2not an object")
+            *problems << text("profiles: %1: %2不是对象", "profiles: %1: %2not an object")
                              .arg(it.key(), c.fromBackup ? QStringLiteral("fields: ") : QString());
             continue;
         }
@@ -176,13 +179,13 @@ std::optional<DesiredConfig> parseDesired(const QByteArray& bytes, QStringList* 
         for (auto it = numbers.begin(); it != numbers.end(); ++it) {
             const int slot = it.key().size() == 1 ? it.key()[0].unicode() - '1' : -1;
             if (slot < 0 || slot > 3)
-                *problems << QStringLiteral("quick_dial: %1: not 1..4").arg(it.key());
+                *problems << text("quick_dial: %1: 不是 1..4", "quick_dial: %1: not 1..4").arg(it.key());
             else
                 takeQuickDial(slot, it.value(), c, problems);
         }
     } else if (!quick.isUndefined()) {
-        *problems << (c.fromBackup ? QStringLiteral("quick_dial: not four numbers")
-                                   : QStringLiteral("quick_dial: not an object"));
+        *problems << (c.fromBackup ? text("quick_dial: 不是四个号码", "quick_dial: not four numbers")
+                                   : text("quick_dial: 不是对象", "quick_dial: not an object"));
     }
     return c;
 }
@@ -198,7 +201,7 @@ std::optional<DesiredConfig> loadDesired(const QString& path, QStringList* probl
     }
     const QByteArray bytes = f.read(kLargestFile + 1);
     if (bytes.size() > kLargestFile) {
-        *problems << path + QStringLiteral(": too large for a configuration");
+        *problems << path + text(": 文件太大，不是配置文件", ": too large for a configuration");
         return std::nullopt;
     }
     return parseDesired(bytes, problems);

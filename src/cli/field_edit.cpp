@@ -49,12 +49,18 @@ using Check = std::optional<QString>; // a refusal, or nothing when the value is
 
 QString text(const char* zh, const char* en) { return pickText(zh, en); }
 
+// The dialogs' checks of numbers and lengths, in the toolkit's words (Chinese ones while
+// the program speaks Chinese).
+QString integerText() { return text("请输入整数。", "Please enter an integer."); }
+
 QString betweenText(int lo, int hi) {
-    return QStringLiteral("Please enter an integer between %1 and %2.").arg(lo).arg(hi);
+    return text("请输入 %1 到 %2 之间的整数。", "Please enter an integer between %1 and %2.")
+        .arg(lo)
+        .arg(hi);
 }
 
 QString tooLongText(int chars) {
-    return QStringLiteral("Please enter no more than %1 characters.").arg(chars);
+    return text("请输入不超过 %1 个字符。", "Please enter no more than %1 characters.").arg(chars);
 }
 
 std::optional<int> integer(const std::string& v) {
@@ -93,7 +99,7 @@ Check notBoolean() { return text("应为 true 或 false", "true or false"); }
 // A number of seconds in steps of 10 within lo..hi (the byte holds tens of seconds).
 Check seconds(const std::string& v, int lo, int hi, int& out) {
     const auto n = integer(v);
-    if (!n) return QStringLiteral("Please enter an integer.");
+    if (!n) return integerText();
     if (*n < lo || *n > hi) return betweenText(lo, hi);
     if (*n % kSecondsStep)
         return text("以10秒为单位", "in steps of 10 seconds (the adapter keeps tens of seconds)");
@@ -103,7 +109,7 @@ Check seconds(const std::string& v, int lo, int hi, int& out) {
 
 Check kbits(const std::string& v, int& out) {
     const auto n = integer(v);
-    if (!n) return QStringLiteral("Please enter an integer.");
+    if (!n) return integerText();
     if (*n < 1 || *n > dataport::kMaxThreshold) return betweenText(1, dataport::kMaxThreshold);
     out = *n;
     return std::nullopt;
@@ -166,7 +172,10 @@ const std::map<std::string_view, Setter>& setters() {
          })},
         {"data.dial_number",
          [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             if (!dialNumberAcceptable(v)) return QString::fromUtf8(kNumberNotDigits);
+             // The page's box says it in Chinese whatever the language.
+             if (!dialNumberAcceptable(v))
+                 return QString::fromUtf8(kNumberNotDigits) +
+                        text("", " (the number to dial must be digits)");
              if (static_cast<int>(v.size()) > kNumberChars) return tooLongText(kNumberChars);
              w.port.m_strNumber = v;
              return std::nullopt;
@@ -221,7 +230,7 @@ const std::map<std::string_view, Setter>& setters() {
         {"data.v120.window_k",
          [](Windows& w, const RecordField&, const std::string& v) -> Check {
              const auto n = integer(v);
-             if (!n) return QStringLiteral("Please enter an integer.");
+             if (!n) return integerText();
              if (*n < dataadv::kMinK || *n > dataadv::kMaxK)
                  return betweenText(dataadv::kMinK, dataadv::kMaxK);
              w.adv.m_nK = *n;

@@ -28,11 +28,6 @@ std::vector<platform::LineSettings> searchTable() {
     return out;
 }
 
-bool answersIdentification(const platform::LineSettings& s) {
-    ScanRate = s.baudRate;
-    return tryIdentification(s) == IdentifyTry::Answered;
-}
-
 QString parityLetter(int parity) {
     static const char letters[] = "NOEMS";
     return QString(QLatin1Char(parity >= 0 && parity < 5 ? letters[parity] : '?'));
@@ -84,6 +79,29 @@ std::vector<platform::LineSettings> tableFromRemembered() {
     return table;
 }
 
+// Why a read gave no record, in a few words.
+QString readFailureText(const ReadOutcome& o) {
+    switch (o.failure) {
+    case ReadFailure::None: break;
+    case ReadFailure::Silence:
+        return o.received ? tr("没有回答 (命令的回显之后什么也没有收到)",
+                               "no reply (nothing came after the command's echo)")
+                          : tr("没有回答 (什么也没有收到)", "no reply (nothing came)");
+    case ReadFailure::ShortReply:
+        return tr("回答不完整 (收到 %1 个十六进制数字，应为 %2 个)",
+                  "short reply (%1 of %2 hex digits came)")
+            .arg(o.hexDigits)
+            .arg(o.hexWanted);
+    case ReadFailure::Garbled:
+        return tr("回答有误 (%1 个十六进制数字之后是其它字符)",
+                  "garbled reply (a character that is no hex digit after %1 hex digits)")
+            .arg(o.hexDigits);
+    case ReadFailure::BadChecksum: return tr("校验和错误", "bad checksum");
+    case ReadFailure::PortLost: return tr("串口已断开", "the port went away");
+    }
+    return tr("原因不明", "cause unknown");
+}
+
 class Search final : public TerminalDetectionView {
   public:
     explicit Search(DetectionScan& scan) : scan_(scan) {}
@@ -106,7 +124,11 @@ Session::~Session() {
     SerialClose();
 }
 
-bool Session::searchOne(const std::vector<platform::LineSettings>& table) {
+// Each setting in turn on the open port, until the adapter answers. *outcome: what was
+// tried and how it ended, in the detection's terms.
+bool Session::searchOne(const std::vector<platform::LineSettings>& table, PortOutcome* outcome) {
+    outcome->tried.clear();
+    outcome->kind = PortOutcome::Silent;
     for (const auto& s : table) {
         if (interrupted()) return false;
         progress(QStringLiteral("  %1,%2,%3,%4")
@@ -114,34 +136,71 @@ bool Session::searchOne(const std::vector<platform::LineSettings>& table) {
                      .arg(s.dataBits)
                      .arg(parityLetter(s.parity))
                      .arg(s.stopBits == platform::TwoStopBits ? 2 : 1));
-        if (answersIdentification(s)) return true;
+        outcome->tried.push_back(s);
+        ScanRate = s.baudRate;
+        switch (tryIdentification(s)) {
+        case IdentifyTry::Answered: outcome->kind = PortOutcome::Answered; return true;
+        case IdentifyTry::Silent: break;
+        case IdentifyTry::Refused:
+            outcome->kind = SerialOpenSettingsRefused() ? PortOutcome::RefusedAtOpen
+                                                        : PortOutcome::Refused;
+            break;
+        case IdentifyTry::SendFailed: outcome->kind = PortOutcome::SendFailed; break;
+        case IdentifyTry::PortLost: outcome->kind = PortOutcome::Lost; break;
+        }
         if (!SerialIsOpen()) return false; // refused settings or a lost port
+        outcome->kind = PortOutcome::Silent;
     }
     return false;
+}
+
+QString Session::portLabel() const {
+    if (!device_.isEmpty() && device_ != port_)
+        return port_ + QStringLiteral(" (") + device_ + QLatin1Char(')');
+    return port_;
+}
+
+// The window program's words, why (one line per port: the search's progress may have been
+// silenced) and what to try; failure_ holds the most specific of it.
+int Session::notFound(const QString& reasonLine) {
+    const QString box = tr("Omniset搜索不到Brantis KX220!", "Omniset Can't find Brantis KX220!");
+    failure_ = reasonLine.isEmpty() ? box : box + QLatin1Char(' ') + reasonLine;
+    say(tr("omniset-cli 提示: 运行 omniset-cli ports 查看 COM1..COM4 的映射和串口设备，"
+           "用 omniset-cli link N 设备 把 COMn 指向KX220所连接的设备。",
+           "omniset-cli: try 'omniset-cli ports' to see the COM1..COM4 mappings and the serial "
+           "devices, and 'omniset-cli link N DEVICE' to point COMn at the adapter's device."));
+    return kExitNoAdapter;
 }
 
 int Session::connect(const AdapterChoice& choice) {
     // The search's own fatal ends (nothing found, a send error) return here instead.
     platform::setExitHook([](int) {});
     bool found = false;
+    PortOutcome outcome; // --port or --device: what happened there
+    bool searched = false;  // the whole search ran (its box says when it found nothing)
+    QStringList reasons;    // its last line per port
     if (!choice.device.isEmpty()) {
         device_ = choice.device;
         port_ = choice.device;
         progress(tr("正在检查 ", "Detecting ") + choice.device);
         if (!SerialOpenPath(choice.device)) {
-            failure_ = tr("无法打开", "Cannot open ") + choice.device;
-            say(failure_);
-            return kExitNoAdapter;
+            outcome.kind = PortOutcome::NotOpened;
+            outcome.openFailure = SerialOpenFailure();
+        } else {
+            found = searchOne(choice.line ? std::vector{*choice.line} : tableFromRemembered(),
+                              &outcome);
+            if (found) rememberForCli(0, SerialLineSettings());
         }
-        found = searchOne(choice.line ? std::vector{*choice.line} : tableFromRemembered());
-        if (found) rememberForCli(0, SerialLineSettings());
     } else if (choice.port) {
         port_ = QStringLiteral("COM%1").arg(choice.port);
         device_ = platform::resolvePortDevice(choice.port);
         TerminalDetectionView().showPort(choice.port);
         if (SerialOpen(choice.port)) {
-            found = searchOne(tableFromRemembered());
+            found = searchOne(tableFromRemembered(), &outcome);
             if (found) PutSettingInt(settings::AsyncSection, settings::ComNo, choice.port);
+        } else {
+            outcome.kind = PortOutcome::NotOpened;
+            outcome.openFailure = SerialOpenFailure();
         }
         if (found) rememberForCli(choice.port, SerialLineSettings());
     } else {
@@ -168,6 +227,8 @@ int Session::connect(const AdapterChoice& choice) {
             port_ = QStringLiteral("COM%1").arg(scan.currentPort());
             device_ = platform::resolvePortDevice(scan.currentPort());
             if (found) rememberForCli(scan.currentPort(), SerialLineSettings());
+            reasons = view.portReasons();
+            searched = true;
         }
     }
     if (interrupted()) {
@@ -175,19 +236,26 @@ int Session::connect(const AdapterChoice& choice) {
         say(failure_);
         return kExitInterrupted;
     }
+    if (!found && searched) {
+        // The search's box has said it; the reasons went out as progress, so -q needs them.
+        if (quiet())
+            for (const QString& r : reasons) say(r);
+        return notFound(reasons.join(QStringLiteral("; ")));
+    }
     if (!found) {
-        failure_ = tr("Omniset搜索不到Brantis KX220!", "Omniset Can't find Brantis KX220!");
-        if (!choice.device.isEmpty() || choice.port) {
-            failure_ += QStringLiteral(" (") + port_ + QStringLiteral(")");
-            say(failure_);
-        }
-        return kExitNoAdapter;
+        // A device named by its path is named once: its open failure names it already.
+        const QString why = QString::fromStdString(portOutcomeText(outcome, english()));
+        const QString reason =
+            why.startsWith(port_ + QLatin1Char(':')) ? why : portLabel() + QStringLiteral(": ") + why;
+        say(tr("Omniset搜索不到Brantis KX220!", "Omniset Can't find Brantis KX220!"));
+        say(reason);
+        return notFound(reason);
     }
     SerialPurge();
     progress(tr("找到KX220: ", "Found KX220: ") + where());
     identity_ = identifyAdapter();
     if (identity_.versionReply.empty()) {
-        failure_ = tr("KX220没有回答", "KX220 does not answer: ") + where();
+        failure_ = tr("KX220没有回答: ", "KX220 does not answer: ") + where();
         say(failure_);
         return kExitNoAdapter;
     }
@@ -205,8 +273,10 @@ void Session::unlock() {
 std::optional<ProfileRecord> Session::read(int profile) {
     unlock();
     failure_.clear();
+    readCause_.clear();
     if (!ReadProfile(profileReadCommand(profile))) {
-        failure_ = tr("读取配置失败: ", "Reading the profile failed: ") + profileName(profile);
+        readCause_ = readFailureText(LastReadOutcome());
+        failure_ = tr("读取%1失败: %2", "Reading %1 failed: %2").arg(profileName(profile), readCause_);
         return std::nullopt;
     }
     return ProfileImage();
@@ -251,10 +321,7 @@ QString Session::lineText() const {
 }
 
 QString Session::where() const {
-    QString w = port_;
-    if (!device_.isEmpty() && device_ != port_)
-        w += QStringLiteral(" (") + device_ + QLatin1Char(')');
-    return w + QLatin1Char(' ') + lineText();
+    return portLabel() + QLatin1Char(' ') + lineText();
 }
 
 int profileOfName(const QString& name) {

@@ -99,6 +99,10 @@ void setQuiet(bool quiet) {
     g_quiet = quiet;
 }
 
+bool quiet() {
+    return g_quiet;
+}
+
 void progress(const QString& text) {
     if (!g_quiet) say(text);
 }
@@ -115,6 +119,23 @@ void TerminalDetectionView::stepProgress() {}
 
 void TerminalDetectionView::explain(const std::string& line) {
     progress(QString::fromStdString(line));
+}
+
+void TerminalDetectionView::explainPort(int port, const std::string& name,
+                                        const std::string& outcome) {
+    const QString reason = QString::fromStdString(name + ": " + outcome);
+    reasons_[port] = reason;
+    progress(tr("检测: ", "Detection: ") + reason);
+}
+
+bool TerminalDetectionView::english() const {
+    return cli::english();
+}
+
+QStringList TerminalDetectionView::portReasons() const {
+    QStringList lines;
+    for (const auto& [port, reason] : reasons_) lines << reason;
+    return lines;
 }
 
 void catchInterrupts() {

@@ -16,9 +16,10 @@
 //                                or "yes" answers OK
 //   tr(zh, en) / english()       the text of the language the locale selects; whether
 //                                that is English
-//   setQuiet(q) / progress(text) progress lines, silenced by -q
+//   setQuiet(q) / progress(text) progress lines, silenced by -q; quiet() whether they are
 //   TerminalDetectionView        the search's progress as lines ("Detecting COM1 ...") and
-//                                what happened on each port
+//                                what happened on each port, in the locale's language;
+//                                portReasons() the last of those per port, COM1 first
 //   catchInterrupts()            Ctrl-C (and SIGTERM) set a flag instead of ending the
 //                                process, so that the exchange under way finishes and the
 //                                port is closed; a second Ctrl-C ends it at once
@@ -29,7 +30,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
+#include <map>
 #include <string>
 
 namespace omniset::cli {
@@ -57,6 +60,7 @@ QString tr(const char* zh, const char* en);
 bool english();
 
 void setQuiet(bool quiet);
+bool quiet();
 void progress(const QString& text);
 
 class TerminalDetectionView : public DetectionView {
@@ -65,7 +69,13 @@ class TerminalDetectionView : public DetectionView {
     void setProgress(int position) override;
     void stepProgress() override;
     void explain(const std::string& line) override; // a progress line: -q silences it
+    void explainPort(int port, const std::string& name, const std::string& outcome) override;
+    bool english() const override;
     platform::BoxOwner boxOwner() override { return nullptr; }
+    QStringList portReasons() const; // "COM1 (/dev/pts/3): opened, no answer at ..."
+
+  private:
+    std::map<int, QString> reasons_;
 };
 
 void catchInterrupts();

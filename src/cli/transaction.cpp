@@ -158,7 +158,9 @@ bool Transaction::writeStep(const Entry& e) {
         default: say(e.name() + QStringLiteral(": ") + holdsText(s.holds)); break;
         }
     } else if (s.holds == Holds::Unknown) {
-        say(tr("读回失败: ", "Reading back failed: ") + e.name());
+        const QString cause = adapter_.readFailureCause();
+        say(tr("读回失败: ", "Reading back failed: ") + e.name() +
+            (cause.isEmpty() ? QString() : QStringLiteral(" (") + cause + QLatin1Char(')')));
     } else {
         say(tr("读回的配置不同: ", "Read back differs: ") + e.name() + QStringLiteral(" (") +
             holdsText(s.holds) + QLatin1Char(')'));

@@ -62,6 +62,8 @@ class RecordAccess {
     virtual QuickDialNumbers readQuickDial() = 0;
     virtual void storeQuickDial(const QuickDialNumbers& numbers,
                                 const std::array<bool, 4>& which) = 0;
+    // Why the last read() gave nothing, in a few words; empty when unknown.
+    virtual QString readFailureCause() const { return {}; }
 };
 
 enum class StepResult { Unchanged, Written, WouldChange, RolledBack, Failed };

@@ -1,8 +1,9 @@
 // cli_run.h - omniset-cli as a child process in the tests (OMNISET_CLI_PATH names it).
 //
 //   cliEnvironment()            no display of any kind, English texts
-//   runCli(args, input)         run it to the end; stdin from the file `input` (a closed pipe
-//                               when empty); its exit code (-1 when it crashed) and output
+//   runCli(args, input, lang)   run it to the end; stdin from the file `input` (a closed pipe
+//                               when empty), LANG=lang (C by default); its exit code (-1
+//                               when it crashed) and output
 //   scratchFile(dir, name)      a path in the test's scratch folder `dir`, created
 #pragma once
 
@@ -30,9 +31,12 @@ inline QProcessEnvironment cliEnvironment() {
     return env;
 }
 
-inline CliRun runCli(const QStringList& args, const QString& input = {}) {
+inline CliRun runCli(const QStringList& args, const QString& input = {},
+                     const QString& lang = QStringLiteral("C")) {
     QProcess p;
-    p.setProcessEnvironment(cliEnvironment());
+    QProcessEnvironment env = cliEnvironment();
+    env.insert(QStringLiteral("LANG"), lang);
+    p.setProcessEnvironment(env);
     if (!input.isEmpty()) p.setStandardInputFile(input);
     p.start(QStringLiteral(OMNISET_CLI_PATH), args);
     if (input.isEmpty()) p.closeWriteChannel();

@@ -388,6 +388,13 @@ TEST_F(EngineTest, ReadFaults) {
     EXPECT_LT(ask(shortReply, k::readCommand(5)).size(), std::size_t(6 + 654));
 
     s = settings();
+    s.faults.silentRead = true;
+    AdapterEngine unanswered(s);
+    unlock(unanswered);
+    EXPECT_EQ(ask(unanswered, k::readCommand(5)), k::readCommand(5)) << "the echo, nothing more";
+    EXPECT_NE(ask(unanswered, k::kVersionQuery).find("Version"), std::string::npos);
+
+    s = settings();
     s.faults.silentAfterDetection = true;
     AdapterEngine silent(s);
     EXPECT_NE(ask(silent, k::kIdentify).find(k::kFamilyName), std::string::npos);

@@ -65,16 +65,54 @@ std::string portName(int port) {
     return name;
 }
 
-std::string triesText(const std::vector<platform::LineSettings>& tried) {
-    if (tried.empty()) return "no setting";
+std::string triesText(const std::vector<platform::LineSettings>& tried, bool english) {
+    if (tried.empty()) return english ? "no setting" : "没有设置";
     if (tried.size() == 1) return lineSettingsText(tried.front());
-    return std::to_string(tried.size()) + " settings (" + lineSettingsText(tried.front()) +
-           " to " + lineSettingsText(tried.back()) + ")";
+    return std::to_string(tried.size()) + (english ? " settings (" : " 种设置 (") +
+           lineSettingsText(tried.front()) + (english ? " to " : " 至 ") +
+           lineSettingsText(tried.back()) + ")";
 }
 
 } // namespace
 
 void DetectionView::explain(const std::string& line) { std::cerr << line << std::endl; }
+
+void DetectionView::explainPort(int, const std::string& name, const std::string& outcome) {
+    explain((english() ? "Detection: " : "检测: ") + name + ": " + outcome);
+}
+
+std::string portOutcomeText(const PortOutcome& o, bool english) {
+    auto pick = [english](const char* zh, const char* en) { return std::string(english ? en : zh); };
+    const std::string last = o.tried.empty() ? std::string() : lineSettingsText(o.tried.back());
+    switch (o.kind) {
+    case PortOutcome::NotOpened: return platform::openErrorText(o.openFailure, english);
+    case PortOutcome::Answered: {
+        const std::size_t silent = o.tried.empty() ? 0 : o.tried.size() - 1;
+        std::string text = pick("KX220在 ", "the adapter answered at ") + last + pick(" 应答", "");
+        if (silent)
+            text += english ? " (after " + std::to_string(silent) +
+                                  (silent == 1 ? " setting" : " settings") + " without answer)"
+                            : " (此前 " + std::to_string(silent) + " 种设置没有应答)";
+        return text;
+    }
+    case PortOutcome::Silent:
+        return pick("已打开，没有应答: ", "opened, no answer at ") + triesText(o.tried, english);
+    case PortOutcome::QuickSilent:
+        return pick("已打开，没有应答: ", "opened, no answer at ") + triesText(o.tried, english) +
+               pick(" (快速尝试)", " (quick try)");
+    case PortOutcome::Refused: return pick("驱动程序拒绝了设置 ", "the driver refused ") + last;
+    case PortOutcome::RefusedAtOpen:
+        return english ? "opened, but the driver refused " + lineSettingsText(kOpenLineSettings) +
+                             ", the settings a port is opened with"
+                       : "已打开，但驱动程序拒绝了打开串口时使用的设置 " +
+                             lineSettingsText(kOpenLineSettings);
+    case PortOutcome::SendFailed:
+        return english ? "the query could not be sent at " + last : "在 " + last + " 无法发送查询";
+    case PortOutcome::Lost:
+        return english ? "the port went away at " + last : "串口在 " + last + " 时断开了";
+    }
+    return {};
+}
 
 std::string lineSettingsText(const platform::LineSettings& s) {
     static constexpr char kParityLetters[] = "NOEMS";
@@ -83,8 +121,11 @@ std::string lineSettingsText(const platform::LineSettings& s) {
            (s.stopBits == platform::TwoStopBits ? "2" : "1");
 }
 
-void DetectionScan::explainPort(DetectionView& view, const std::string& outcome) {
-    view.explain("Detection: " + portName_ + ": " + outcome);
+void DetectionScan::explainPort(DetectionView& view, PortOutcome::Kind kind) {
+    PortOutcome outcome;
+    outcome.kind = kind;
+    outcome.tried = std::move(tried_);
+    view.explainPort(currentPort_, portName_, portOutcomeText(outcome, view.english()));
     tried_.clear();
 }
 
@@ -160,8 +201,11 @@ ScanResult DetectionScan::run(DetectionView& view) {
         currentPort_ = QuickTry ? kQuickTryPort : RememberedFirst ? storedPort() : p;
         view.showPort(currentPort_);
         if (!SerialOpen(currentPort_)) {
-            view.explain("Detection: COM" + std::to_string(currentPort_) + ": " +
-                         platform::openErrorText(SerialOpenFailure()));
+            PortOutcome outcome;
+            outcome.kind = PortOutcome::NotOpened;
+            outcome.openFailure = SerialOpenFailure();
+            view.explainPort(currentPort_, "COM" + std::to_string(currentPort_),
+                             portOutcomeText(outcome, view.english()));
             if (QuickTry || RememberedFirst) {
                 (QuickTry ? QuickTry : RememberedFirst) = false;
                 p = 1;
@@ -193,19 +237,16 @@ ScanResult DetectionScan::run(DetectionView& view) {
             }
             auto result = tryEntry(view, settings);
             if (result == Try::Refused) {
-                explainPort(view, openRefused ? "opened, but the driver refused " +
-                                                    lineSettingsText(kOpenLineSettings) +
-                                                    ", the settings a port is opened with"
-                                              : "the driver refused " + lineSettingsText(settings));
+                explainPort(view, openRefused ? PortOutcome::RefusedAtOpen : PortOutcome::Refused);
                 return ScanResult::SettingsRefused;
             }
             if (result == Try::SendFailed) {
-                explainPort(view, "the query could not be sent at " + lineSettingsText(settings));
+                explainPort(view, PortOutcome::SendFailed);
                 platform::endProcess(0);
                 return ScanResult::Ended;
             }
             if (result == Try::PortLost) {
-                explainPort(view, "the port went away at " + lineSettingsText(settings));
+                explainPort(view, PortOutcome::Lost);
                 // The port went away (the channel said so): go on as after a port that
                 // did not answer.
                 if (QuickTry) {
@@ -215,18 +256,13 @@ ScanResult DetectionScan::run(DetectionView& view) {
                 break;
             }
             if (result == Try::Answered) {
-                const auto silent = tried_.size() - 1;
-                explainPort(view, "the adapter answered at " + lineSettingsText(settings) +
-                                      (silent ? " (after " + std::to_string(silent) +
-                                                    (silent == 1 ? " setting" : " settings") +
-                                                    " without answer)"
-                                              : ""));
+                explainPort(view, PortOutcome::Answered);
                 SerialPurge();
                 PutSettingInt(settings::AsyncSection, settings::ComNo, currentPort_);
                 return ScanResult::Found;
             }
             if (QuickTry) {
-                explainPort(view, "opened, no answer at " + triesText(tried_) + " (quick try)");
+                explainPort(view, PortOutcome::QuickSilent);
                 QuickTry = false;
                 SerialClose();
                 restart = true;
@@ -235,7 +271,7 @@ ScanResult DetectionScan::run(DetectionView& view) {
             view.stepProgress();
         }
         if (stopped_) break;
-        if (!tried_.empty()) explainPort(view, "opened, no answer at " + triesText(tried_));
+        if (!tried_.empty()) explainPort(view, PortOutcome::Silent);
         if (restart) {
             p = 1;
             continue;
@@ -247,9 +283,11 @@ ScanResult DetectionScan::run(DetectionView& view) {
         else ++p;
     }
     if (stopped_) return ScanResult::Ended;
-    view.explain("Detection: no adapter answered on COM1 to COM4. COMn is the link " +
-                 QFile::encodeName(platform::configDir()).toStdString() +
-                 "/dosdevices/comN to the serial device the adapter is attached to.");
+    const std::string links = QFile::encodeName(platform::configDir()).toStdString() + "/dosdevices/comN";
+    view.explain(view.english() ? "Detection: no adapter answered on COM1 to COM4. COMn is the link " +
+                                      links + " to the serial device the adapter is attached to."
+                                : "检测: COM1 至 COM4 上都没有KX220应答。COMn 是链接 " + links +
+                                      "，指向KX220所连接的串口设备。");
     longFailureBox();
     platform::endProcess(0);
     return ScanResult::Ended;

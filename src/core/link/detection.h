@@ -14,6 +14,13 @@
 //                              open, at which settings it stayed silent, where the adapter
 //                              answered) and a summary when nothing answered; by default
 //                              written to standard error, a front end may take or drop it
+//   DetectionView::explainPort(port, name, outcome)   a port's line in its parts; by
+//                              default explain("Detection: NAME: OUTCOME")
+//   DetectionView::english()   the language of those lines (English unless a front end
+//                              says otherwise)
+//   PortOutcome / portOutcomeText(o, english)   what happened on one port, in words: the
+//                              scan's lines and the command-line program's single-port
+//                              search say it alike
 //   kRateTable etc.            the order in which settings are tried
 #pragma once
 
@@ -57,7 +64,28 @@ class DetectionView {
     virtual void stepProgress() = 0;
     virtual platform::BoxOwner boxOwner() = 0;       // the dialog that owns the scan's boxes
     virtual void explain(const std::string& line);
+    virtual void explainPort(int port, const std::string& name, const std::string& outcome);
+    virtual bool english() const { return true; }
 };
+
+// What happened on one port. tried: the settings tried there, in order; the last is the
+// one it ended at.
+struct PortOutcome {
+    enum Kind {
+        NotOpened,     // openFailure says why
+        Answered,      // at the last setting, after the others stayed silent
+        Silent,        // opened, no answer at any setting
+        QuickSilent,   // opened, no answer to the quick try
+        Refused,       // the driver refused the last setting
+        RefusedAtOpen, // the driver refused the settings every port is opened with
+        SendFailed,    // the query could not be sent at the last setting
+        Lost,          // the port went away at the last setting
+    };
+    Kind kind = Silent;
+    platform::OpenFailure openFailure;
+    std::vector<platform::LineSettings> tried;
+};
+std::string portOutcomeText(const PortOutcome& outcome, bool english);
 
 enum class ScanResult {
     Found,           // channel open, "iComNo" written
@@ -83,7 +111,7 @@ class DetectionScan {
     using Try = IdentifyTry;
     Try tryEntry(DetectionView& view, const platform::LineSettings& settings);
     // One line about the port just given up or found: what was tried there.
-    void explainPort(DetectionView& view, const std::string& outcome);
+    void explainPort(DetectionView& view, PortOutcome::Kind kind);
 
     int currentPort_ = 1;
     std::vector<platform::LineSettings> tried_; // on the port open now, in order

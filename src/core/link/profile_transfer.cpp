@@ -23,6 +23,7 @@ namespace {
 ProfileRecord g_image(kShortProfileLength);
 std::string g_hexText;
 std::function<bool()> g_syncModeQuery;
+ReadOutcome g_lastRead;
 
 constexpr int kAfterCommandMs = 300;
 constexpr int kWaitSurchargeMs = 200;
@@ -35,9 +36,31 @@ bool contains(std::string_view text, std::string_view what) {
     return text.substr(0, end).find(what) != std::string_view::npos;
 }
 
+bool isHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// Why a reply gave no record: how far its hex text came.
+ReadOutcome judgeReply(std::string_view reply) {
+    ReadOutcome o;
+    o.received = static_cast<int>(reply.size());
+    o.hexWanted = 2 * (ProfileLength + 1);
+    const std::size_t echo = kx220::kProfileCommandLength;
+    const std::string_view text = reply.size() > echo ? reply.substr(echo) : std::string_view();
+    while (o.hexDigits < static_cast<int>(text.size()) && isHexDigit(text[static_cast<std::size_t>(o.hexDigits)]))
+        ++o.hexDigits;
+    if (SerialLost()) o.failure = ReadFailure::PortLost;
+    else if (text.empty()) o.failure = ReadFailure::Silence;
+    else if (o.hexDigits >= o.hexWanted) o.failure = ReadFailure::BadChecksum;
+    else if (static_cast<int>(text.size()) >= o.hexWanted) o.failure = ReadFailure::Garbled;
+    else o.failure = ReadFailure::ShortReply;
+    return o;
+}
+
 } // namespace
 
 ProfileRecord& ProfileImage() { return g_image; }
+const ReadOutcome& LastReadOutcome() { return g_lastRead; }
 const std::string& ProfileHexText() { return g_hexText; }
 
 void AllocateProfile(int length) {
@@ -69,11 +92,16 @@ bool ReadProfile(std::string_view command) {
         SerialReadReply(receiveLimit(), 2 * (LineDelay(2 * ProfileLength + 2) + kWaitSurchargeMs),
                         profileReplyCheck(ProfileLength, quietMs(SerialLineSettings())));
     reply = reply.substr(0, reply.find('\0'));
+    g_lastRead = {};
     // The reply is the command's echo, the hex text, then the adapter's closing text.
-    if (reply.size() < static_cast<std::size_t>(kx220::kProfileCommandLength)) return false;
-    auto record = decodeProfileHex(std::string_view(reply).substr(kx220::kProfileCommandLength),
-                                   ProfileLength);
-    if (!record) return false;
+    auto record = reply.size() < static_cast<std::size_t>(kx220::kProfileCommandLength)
+                      ? std::nullopt
+                      : decodeProfileHex(std::string_view(reply).substr(kx220::kProfileCommandLength),
+                                         ProfileLength);
+    if (!record) {
+        g_lastRead = judgeReply(reply);
+        return false;
+    }
     g_image = std::move(*record);
     return true;
 }

@@ -8,6 +8,9 @@
 //   UnlockProfiles()                 "AT&P\r" + access code + "\r", then the two waits
 //   ReadProfile(command)             read a record; true and ProfileImage replaced when its
 //                                    checksum holds, false and nothing changed otherwise
+//   LastReadOutcome()                why the last ReadProfile failed (None after a success):
+//                                    silence, a short or garbled reply, a bad checksum, a
+//                                    port that went away; with the hex digits that came
 //   EncodeProfile()                  checksum and hex text of ProfileImage (ProfileHexText)
 //   WriteProfile(command, owner)     send the hex text, wait up to 60 s for "OK"; the
 //                                    failure box is owned by owner (the sheet); a port
@@ -42,6 +45,22 @@ void AllocateProfile(int length);
 void DetermineProfileLength();
 void UnlockProfiles();
 bool ReadProfile(std::string_view command);
+
+enum class ReadFailure {
+    None,
+    Silence,     // nothing came after the command's echo (received: 0 when not even that)
+    ShortReply,  // hexDigits of hexWanted hex digits came, then the reply ended
+    Garbled,     // a character that is no hex digit after hexDigits of them
+    BadChecksum, // the whole record came and its checksum does not hold
+    PortLost,    // the port went away during the read
+};
+struct ReadOutcome {
+    ReadFailure failure = ReadFailure::None;
+    int received = 0;  // bytes of the reply, the echo included
+    int hexDigits = 0; // hex digits in a row after the echo
+    int hexWanted = 0; // 2 * (ProfileLength + 1)
+};
+const ReadOutcome& LastReadOutcome();
 void EncodeProfile();
 bool WriteProfile(std::string_view command, platform::BoxOwner owner = nullptr);
 

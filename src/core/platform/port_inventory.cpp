@@ -29,11 +29,6 @@ bool isConsole(const QString& device) {
     return false;
 }
 
-bool isCharDevice(const QString& path) {
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
-}
-
 QString errnoText() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
@@ -83,9 +78,21 @@ std::vector<SerialDeviceInfo> serialDevices() {
     return out;
 }
 
-bool linkPort(int port, const QString& device, QString* replaced, QString* error) {
-    if (!isCharDevice(device)) {
-        *error = device + QStringLiteral(": not a character device");
+bool linkPort(int port, const QString& device, QString* replaced, LinkFailure* why) {
+    const QByteArray path = QFile::encodeName(device);
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0) {
+        const QFileInfo info(device);
+        if (errno == ENOENT && info.isSymLink())
+            *why = {LinkError::DanglingLink, device, info.symLinkTarget()};
+        else if (errno == ENOENT)
+            *why = {LinkError::NoSuchDevice, device, {}};
+        else
+            *why = {LinkError::System, device, errnoText()};
+        return false;
+    }
+    if (!S_ISCHR(st.st_mode)) {
+        *why = {LinkError::NotCharDevice, device, {}};
         return false;
     }
     const QString link = portLinkPath(port);
@@ -95,31 +102,31 @@ bool linkPort(int port, const QString& device, QString* replaced, QString* error
     if (old.isSymLink())
         *replaced = old.symLinkTarget();
     else if (old.exists()) {
-        *error = link + QStringLiteral(": exists and is not a link");
+        *why = {LinkError::NotALink, link, {}};
         return false;
     }
     // The new link goes in beside the old one and replaces it in one step.
     const QByteArray temp = QFile::encodeName(link + QStringLiteral(".new"));
     ::unlink(temp.constData());
-    if (::symlink(QFile::encodeName(device).constData(), temp.constData()) != 0 ||
+    if (::symlink(path.constData(), temp.constData()) != 0 ||
         ::rename(temp.constData(), QFile::encodeName(link).constData()) != 0) {
-        *error = link + QStringLiteral(": ") + errnoText();
+        *why = {LinkError::System, link, errnoText()};
         ::unlink(temp.constData());
         return false;
     }
     return true;
 }
 
-bool unlinkPort(int port, QString* removed, QString* error) {
+bool unlinkPort(int port, QString* removed, LinkFailure* why) {
     const QString link = portLinkPath(port);
     const QFileInfo info(link);
     if (!info.isSymLink()) {
-        *error = QStringLiteral("COM%1 has no link (%2)").arg(port).arg(link);
+        *why = {LinkError::NoLink, link, {}};
         return false;
     }
     *removed = info.symLinkTarget();
     if (::unlink(QFile::encodeName(link).constData()) != 0) {
-        *error = link + QStringLiteral(": ") + errnoText();
+        *why = {LinkError::System, link, errnoText()};
         return false;
     }
     return true;

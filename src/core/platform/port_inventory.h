@@ -6,9 +6,10 @@
 //   serialDevices()                every serial device the system reports (QSerialPortInfo)
 //                                  with its /dev/serial/by-id name and whether this user
 //                                  may open it
-//   linkPort(n, device, replaced, error)   make COMn a link to device (a character device;
-//                                  the path is kept as given); *replaced: the old target
-//   unlinkPort(n, removed, error)  remove COMn's link; false when there is none
+//   linkPort(n, device, replaced, why)   make COMn a link to device (a character device;
+//                                  the path is kept as given); *replaced: the old target;
+//                                  false with *why saying why it was not made
+//   unlinkPort(n, removed, why)    remove COMn's link; false when there is none
 #pragma once
 
 #include <QString>
@@ -39,9 +40,26 @@ struct SerialDeviceInfo {
     QString group; // the device's group (the hint when not accessible)
 };
 
+// Why a link was not made or removed; the front end words it.
+enum class LinkError {
+    None,
+    NoSuchDevice,  // path: nothing there
+    DanglingLink,  // path is a link to detail, which does not exist
+    NotCharDevice, // path exists but is no character device
+    NotALink,      // path (COMn's link) exists and is no symbolic link
+    NoLink,        // path (COMn's link) does not exist
+    System,        // path: detail, the system's own words
+};
+
+struct LinkFailure {
+    LinkError kind = LinkError::None;
+    QString path;
+    QString detail;
+};
+
 ComMapping comMapping(int port);
 std::vector<SerialDeviceInfo> serialDevices();
-bool linkPort(int port, const QString& device, QString* replaced, QString* error);
-bool unlinkPort(int port, QString* removed, QString* error);
+bool linkPort(int port, const QString& device, QString* replaced, LinkFailure* why);
+bool unlinkPort(int port, QString* removed, LinkFailure* why);
 
 } // namespace omniset::platform

@@ -20,6 +20,7 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -241,17 +242,36 @@ void PosixSerialDevice::watchIdle() {
 
 std::unique_ptr<SerialDevice> PosixSerialDevice::open(const std::string& path, OpenFailure* why) {
     auto fail = [&](OpenError kind, int error) -> std::unique_ptr<SerialDevice> {
-        if (why) *why = {kind, path, error ? std::strerror(error) : std::string()};
+        if (why) *why = {kind, path, error ? std::strerror(error) : std::string(), error, {}};
         return nullptr;
     };
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return fail(errorKind(errno), errno);
+    if (::stat(path.c_str(), &st) != 0) {
+        const int error = errno;
+        // A link whose target is missing (a by-id name of an unplugged adapter): name where
+        // it leads.
+        char target[4096];
+        const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
+        if (error == ENOENT && n > 0) {
+            if (why) *why = {OpenError::DanglingLink, std::string(target, static_cast<std::size_t>(n)), {}, error, {}};
+            return nullptr;
+        }
+        return fail(errorKind(error), error);
+    }
     if (!S_ISCHR(st.st_mode)) return fail(OpenError::NoDevice, ENOTTY);
     // Never talk to the system console: what is typed there is not the adapter's.
     if (consoleDevices().count(st.st_rdev)) return fail(OpenError::Console, 0);
 
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return fail(errorKind(errno), errno);
+    if (fd < 0) {
+        const int error = errno;
+        fail(errorKind(error), error);
+        // The group to join, when membership would let the user in.
+        const bool groupMayOpen = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+        if (why && why->kind == OpenError::PermissionDenied && groupMayOpen)
+            if (const group* g = ::getgrgid(st.st_gid)) why->group = g->gr_name;
+        return nullptr;
+    }
     std::unique_ptr<PosixSerialDevice> dev(new PosixSerialDevice);
     dev->fd_ = fd;
     termios tio{};
@@ -444,26 +464,40 @@ std::unique_ptr<SerialDevice> openSerialDevice(int port, OpenFailure* why) {
         // The COMn link dangles: name where it leads.
         *why = {OpenError::DanglingLink,
                 QFile::encodeName(QFileInfo(portLinkPath(port)).symLinkTarget()).toStdString(),
-                {}};
+                {}, ENOENT, {}};
         return nullptr;
     }
     return PosixSerialDevice::open(QFile::encodeName(path).toStdString(), why);
 }
 
-std::string openErrorText(const OpenFailure& f) {
+std::string openErrorText(const OpenFailure& f, bool english) {
+    auto pick = [english](const char* zh, const char* en) { return std::string(english ? en : zh); };
     switch (f.kind) {
-    case OpenError::None: return "opened";
-    case OpenError::DanglingLink: return "its link leads to " + f.device + ", which does not exist";
-    case OpenError::NoDevice: return f.device + ": no such serial device";
-    case OpenError::PermissionDenied:
-        return f.device + ": permission denied (serial ports belong to the dialout group: "
-                          "add your user to it, e.g. sudo adduser $USER dialout, then log in "
-                          "again)";
-    case OpenError::InUse: return f.device + ": in use by another program";
-    case OpenError::Console: return f.device + " is the system console: not used";
+    case OpenError::None: return pick("已打开", "opened");
+    case OpenError::DanglingLink:
+        return pick("它的链接指向 ", "its link leads to ") + f.device +
+               pick("，该设备不存在", ", which does not exist");
+    case OpenError::NoDevice:
+        if (f.error == ENOENT) return f.device + pick(": 不存在", ": does not exist");
+        if (f.error == ENOTTY)
+            return f.device + pick(": 不是串口设备 (不是字符设备或终端)",
+                                   ": not a serial device (no character device or terminal)");
+        return f.device + pick(": 没有这个串口设备", ": no such serial device");
+    case OpenError::PermissionDenied: {
+        const std::string group = f.group.empty() ? "dialout" : f.group;
+        return f.device +
+               (english ? ": permission denied (serial ports belong to the " + group +
+                              " group: add your user to it, e.g. sudo adduser $USER " + group +
+                              ", then log in again)"
+                        : ": 没有权限 (串口属于用户组 " + group + "，请把您的用户加入该组，例如 "
+                              "sudo adduser $USER " + group + "，然后重新登录)");
+    }
+    case OpenError::InUse: return f.device + pick(": 正被另一个程序使用", ": in use by another program");
+    case OpenError::Console: return f.device + pick(" 是系统控制台: 不使用", " is the system console: not used");
     case OpenError::Other: break;
     }
-    return f.device + ": cannot be opened" + (f.detail.empty() ? "" : " (" + f.detail + ")");
+    return f.device + pick(": 无法打开", ": cannot be opened") +
+           (f.detail.empty() ? "" : " (" + f.detail + ")");
 }
 
 void setSerialOpener(SerialOpener fn) { opener() = std::move(fn); }

@@ -25,7 +25,8 @@
 //   openSerialDevice(port, why)        open COMn (1..4) exclusively, keeping the driver's
 //                                      flow control; nullptr when it fails, and *why says
 //                                      why (the device, the kind of failure)
-//   openErrorText(failure)             that reason in a few words, for a log line
+//   openErrorText(failure, english)    that reason in a few words, for a log line or an
+//                                      error message (English by default, or Chinese)
 //   setSerialOpener(fn)                replace the opener (tests: in-process fake devices)
 //   openSerialDevicePath(path, why)    open a device by its path (/dev/serial/by-id/...),
 //                                      exclusively; nullptr when it fails, *why says why
@@ -88,6 +89,8 @@ struct OpenFailure {
     OpenError kind = OpenError::None;
     std::string device; // the path tried (empty when there was none)
     std::string detail; // the system's own words, when it gave any
+    int error = 0;      // the system's error number, when there was one
+    std::string group;  // PermissionDenied: the device's group, when that group may open it
 };
 
 class SerialDevice {
@@ -107,7 +110,7 @@ class SerialDevice {
 using SerialOpener = std::function<std::unique_ptr<SerialDevice>(int port, OpenFailure* why)>;
 
 std::unique_ptr<SerialDevice> openSerialDevice(int port, OpenFailure* why = nullptr);
-std::string openErrorText(const OpenFailure& failure);
+std::string openErrorText(const OpenFailure& failure, bool english = true);
 void setSerialOpener(SerialOpener opener); // an empty function restores the real ports
 std::unique_ptr<SerialDevice> openSerialDevicePath(const QString& path,
                                                   OpenFailure* why = nullptr);

@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
+#include <set>
 
 using namespace omniset;
 using platform::LineSettings;
@@ -31,7 +33,9 @@ struct RecordingView : DetectionView {
     }
     platform::BoxOwner boxOwner() override { return nullptr; }
     void explain(const std::string& line) override { lines.push_back(line); }
+    bool english() const override { return inEnglish; }
     std::vector<std::string> lines;
+    bool inEnglish = true;
     std::vector<int> ports, positions;
     int steps = 0, progress = 0;
 };
@@ -255,6 +259,56 @@ TEST_F(Detection, EachPortIsExplainedInOneLine) {
     // The remembered try and the ten entries at 115200 baud stayed silent.
     EXPECT_EQ(view.lines.back(),
               "Detection: COM1: the adapter answered at 9600 8N1 (after 11 settings without answer)");
+}
+
+// A view that speaks Chinese gets every line in Chinese, port by port.
+TEST_F(Detection, AChineseViewGetsChineseLines) {
+    view.inEnglish = false;
+    ports.openErrors[1] = platform::OpenError::InUse;
+    silentOn(2);
+    EXPECT_EQ(scan(), ScanResult::Ended);
+    ASSERT_EQ(view.lines.size(), 7u);
+    EXPECT_EQ(view.lines[0], "检测: COM2: 已打开，没有应答: 115200 8N1 (快速尝试)");
+    EXPECT_EQ(view.lines[1], "检测: COM1: /dev/fake1: 正被另一个程序使用");
+    EXPECT_EQ(view.lines[3], "检测: COM2: 已打开，没有应答: 90 种设置 (115200 8N1 至 600 7S1)");
+    EXPECT_EQ(view.lines[6].rfind("检测: COM1 至 COM4 上都没有KX220应答", 0), 0u) << view.lines[6];
+}
+
+bool hasNonAscii(const std::string& s) {
+    for (unsigned char c : s)
+        if (c > 0x7F) return true;
+    return false;
+}
+
+// Each way a port can end has its words in both languages, naming where it ended.
+TEST(PortOutcomeText, EveryOutcomeInBothLanguages) {
+    const std::vector<LineSettings> tried{k8N1, {9600, 7, platform::ParityEven, 0}};
+    std::vector<PortOutcome> outcomes;
+    for (auto kind : {PortOutcome::Answered, PortOutcome::Silent, PortOutcome::QuickSilent,
+                      PortOutcome::Refused, PortOutcome::RefusedAtOpen, PortOutcome::SendFailed,
+                      PortOutcome::Lost})
+        outcomes.push_back({kind, {}, tried});
+    for (auto error : {platform::OpenError::DanglingLink, platform::OpenError::NoDevice,
+                       platform::OpenError::PermissionDenied, platform::OpenError::InUse,
+                       platform::OpenError::Console, platform::OpenError::Other})
+        outcomes.push_back({PortOutcome::NotOpened, {error, "/dev/x", "", 0, ""}, {}});
+    for (int e : {ENOENT, ENOTTY})
+        outcomes.push_back({PortOutcome::NotOpened, {platform::OpenError::NoDevice, "/dev/x", "", e, ""}, {}});
+    std::set<std::string> seen;
+    for (const PortOutcome& o : outcomes) {
+        const std::string en = portOutcomeText(o, true), zh = portOutcomeText(o, false);
+        SCOPED_TRACE(en);
+        EXPECT_FALSE(hasNonAscii(en));
+        EXPECT_TRUE(hasNonAscii(zh)) << zh;
+        EXPECT_TRUE(seen.insert(en).second) << "told apart from the others";
+        const std::string where = o.kind == PortOutcome::NotOpened   ? "/dev/x"
+                                  : o.kind == PortOutcome::RefusedAtOpen ? "115200 8N1"
+                                                                        : "9600 7E1";
+        EXPECT_NE(en.find(where), std::string::npos);
+        EXPECT_NE(zh.find(where), std::string::npos) << zh;
+    }
+    platform::OpenFailure denied{platform::OpenError::PermissionDenied, "/dev/x", "", EACCES, "uucp"};
+    EXPECT_NE(platform::openErrorText(denied).find("sudo adduser $USER uucp"), std::string::npos);
 }
 
 TEST(DetectionViewDefault, ExplainsOnStandardError) {

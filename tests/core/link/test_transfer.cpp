@@ -94,34 +94,48 @@ TEST_F(Transfer, ReadReplacesTheRecordWhenItsChecksumHolds) {
     EXPECT_EQ(clock.tickCount() - t0, 581u);
 }
 
+// A failed read leaves the record as it was and says why: how far the hex text came.
 TEST_F(Transfer, ABadReplyLeavesTheRecordUntouched) {
     ProfileImage() = randomRecord(kLongProfileLength, 99);
     const ProfileRecord before = ProfileImage();
     struct Case {
         const char* what;
         std::function<std::string(const std::string&)> reply;
+        ReadFailure failure;
+        int hexDigits;
     } cases[] = {
         {"wrong checksum",
          [this](const std::string& e) {
              auto h = goodHex();
              h[h.size() - 1] = h.back() == '0' ? '1' : '0';
              return e + h + "\r\nOK\r\n";
-         }},
-        {"short", [this](const std::string& e) { return e + goodHex().substr(0, 600); }},
+         },
+         ReadFailure::BadChecksum, 654},
+        {"short", [this](const std::string& e) { return e + goodHex().substr(0, 600); },
+         ReadFailure::ShortReply, 600},
         {"noise in the hex",
          [this](const std::string& e) {
              auto h = goodHex();
              h[10] = 'G';
              return e + h + "\r\nOK\r\n";
-         }},
-        {"no echo", [this](const std::string&) { return goodHex() + "\r\nOK\r\n"; }},
-        {"silence", [](const std::string&) { return std::string(); }},
+         },
+         ReadFailure::Garbled, 10},
+        {"no echo", [this](const std::string&) { return goodHex() + "\r\nOK\r\n"; },
+         ReadFailure::Garbled, 648},
+        {"echo only", [](const std::string& e) { return e; }, ReadFailure::Silence, 0},
+        {"silence", [](const std::string&) { return std::string(); }, ReadFailure::Silence, 0},
     };
     for (const auto& c : cases) {
         readReply = c.reply;
         EXPECT_FALSE(ReadProfile("AT&Y1\r")) << c.what;
         EXPECT_EQ(ProfileImage(), before) << c.what;
+        EXPECT_EQ(LastReadOutcome().failure, c.failure) << c.what;
+        EXPECT_EQ(LastReadOutcome().hexDigits, c.hexDigits) << c.what;
+        EXPECT_EQ(LastReadOutcome().hexWanted, 654) << c.what;
     }
+    readReply = nullptr;
+    ASSERT_TRUE(ReadProfile("AT&Y1\r"));
+    EXPECT_EQ(LastReadOutcome().failure, ReadFailure::None);
 }
 
 TEST_F(Transfer, AShortRecordTravelsWithItsOwnLength) {
