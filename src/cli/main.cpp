@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     const auto cl = parseCommandLine(QCoreApplication::arguments().mid(1), &error);
     if (!cl) {
         say(QStringLiteral("omniset-cli: ") + error);
-        say(QStringLiteral("Try 'omniset-cli --help'."));
+        say(tr("请参阅 'omniset-cli --help'。", "Try 'omniset-cli --help'."));
         // A script that asked for JSON gets its object even for a command line it got wrong.
         if (QCoreApplication::arguments().contains(QStringLiteral("--json")))
             outData(JsonObject().finish(kExitUsage, error));
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     if (cl->help) {
         const QString help = cl->command.isEmpty() ? programHelp() : commandHelp(cl->command);
         if (help.isEmpty()) {
-            say(QStringLiteral("omniset-cli: unknown command %1").arg(cl->command));
+            say(QStringLiteral("omniset-cli: ") + tr("未知命令 %1", "unknown command %1").arg(cl->command));
             return kExitUsage;
         }
         std::fputs(help.toLocal8Bit().constData(), stdout);

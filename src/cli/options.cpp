@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "cli/terminal.h"
+
 #include <map>
 
 namespace omniset::cli {
@@ -217,16 +219,16 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
             cl.quiet = true;
         } else if (a == QLatin1String("--port")) {
             if (!value(&v) || !parsePort(v, &cl.adapter.port))
-                return fail(QStringLiteral("--port takes a number 1..4"));
+                return fail(tr("--port 需要一个 1..4 的数字", "--port takes a number 1..4"));
         } else if (a == QLatin1String("--device")) {
             if (!value(&cl.adapter.device) || cl.adapter.device.isEmpty())
-                return fail(QStringLiteral("--device takes a path"));
+                return fail(tr("--device 需要一个路径", "--device takes a path"));
         } else if (a == QLatin1String("--line")) {
             if (!value(&lineText))
-                return fail(QStringLiteral("--line takes RATE,BITS,PARITY,STOP"));
+                return fail(tr("--line 需要 速率,数据位,校验,停止位 (RATE,BITS,PARITY,STOP)", "--line takes RATE,BITS,PARITY,STOP"));
             cl.adapter.line = parseLineSpec(lineText);
             if (!cl.adapter.line)
-                return fail(QStringLiteral("--line: not RATE,BITS,PARITY,STOP: %1").arg(lineText));
+                return fail(tr("--line: 不是 RATE,BITS,PARITY,STOP: %1", "--line: not RATE,BITS,PARITY,STOP: %1").arg(lineText));
         } else if (a == QLatin1String("--check")) {
             cl.check = true;
         } else if (a == QLatin1String("--json")) {
@@ -239,16 +241,16 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
             cl.dryRun = true;
         } else if (a == QLatin1String("--profile")) {
             if (!value(&v))
-                return fail(QStringLiteral("--profile takes current, 0..4 or quick_dial"));
+                return fail(tr("--profile 需要 current、0..4 或 quick_dial", "--profile takes current, 0..4 or quick_dial"));
             static const QStringList known{QStringLiteral("current"),   QStringLiteral("0"),
                                            QStringLiteral("1"),         QStringLiteral("2"),
                                            QStringLiteral("3"),         QStringLiteral("4"),
                                            QStringLiteral("quick_dial")};
             if (!known.contains(v))
-                return fail(QStringLiteral("--profile: unknown record %1").arg(v));
+                return fail(tr("--profile: 未知的记录 %1", "--profile: unknown record %1").arg(v));
             if (!cl.profiles.contains(v)) cl.profiles << v;
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            return fail(QStringLiteral("unknown option %1").arg(a));
+            return fail(tr("未知选项 %1", "unknown option %1").arg(a));
         } else if (cl.command.isEmpty()) {
             cl.command = a;
         } else {
@@ -262,15 +264,15 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
         cl.args.clear();
     }
     if (cl.help || cl.version) return cl;
-    if (cl.command.isEmpty()) return fail(QStringLiteral("no command given"));
+    if (cl.command.isEmpty()) return fail(tr("没有给出命令", "no command given"));
     const auto it = commands().find(cl.command);
-    if (it == commands().end()) return fail(QStringLiteral("unknown command %1").arg(cl.command));
+    if (it == commands().end()) return fail(tr("未知命令 %1", "unknown command %1").arg(cl.command));
     if (cl.args.size() < it->second.minArgs || cl.args.size() > it->second.maxArgs)
-        return fail(QStringLiteral("wrong number of arguments for %1").arg(cl.command));
+        return fail(tr("%1 的参数个数不对", "wrong number of arguments for %1").arg(cl.command));
     if (cl.adapter.line && cl.adapter.device.isEmpty())
-        return fail(QStringLiteral("--line needs --device"));
+        return fail(tr("--line 需要 --device", "--line needs --device"));
     if (cl.adapter.port && !cl.adapter.device.isEmpty())
-        return fail(QStringLiteral("--port and --device exclude each other"));
+        return fail(tr("--port 和 --device 不能同时使用", "--port and --device exclude each other"));
     auto oneOf = [&](std::initializer_list<const char*> names) {
         for (const char* n : names)
             if (cl.command == QLatin1String(n)) return true;
@@ -278,19 +280,19 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
     };
     if (cl.json && !oneOf({"info", "show", "backup", "restore", "apply", "diff", "ports", "set",
                            "clock", "factory-reset", "flash"}))
-        return fail(QStringLiteral("--json belongs to the commands that report: not to %1")
+        return fail(tr("--json 属于有结果输出的命令，不属于 %1", "--json belongs to the commands that report: not to %1")
                         .arg(cl.command));
     if (cl.json && cl.command == QLatin1String("backup") && cl.args.value(0) == QLatin1String("-"))
-        return fail(QStringLiteral("backup -: the file is standard output; --json cannot share it"));
+        return fail(tr("backup -: 文件写到标准输出，不能同时用 --json", "backup -: the file is standard output; --json cannot share it"));
     if (cl.check && cl.command != QLatin1String("apply"))
-        return fail(QStringLiteral("--check belongs to apply"));
+        return fail(tr("--check 属于 apply", "--check belongs to apply"));
     if ((cl.dryRun || !cl.profiles.isEmpty()) && cl.command != QLatin1String("restore") &&
         cl.command != QLatin1String("set"))
-        return fail(QStringLiteral("--profile and --dry-run belong to restore and set"));
+        return fail(tr("--profile 和 --dry-run 属于 restore 和 set", "--profile and --dry-run belong to restore and set"));
     if (cl.yes && !oneOf({"factory-reset", "flash", "apply", "restore", "set"}))
-        return fail(QStringLiteral("--yes belongs to factory-reset, flash, apply, restore and set"));
+        return fail(tr("--yes 属于 factory-reset、flash、apply、restore 和 set", "--yes belongs to factory-reset, flash, apply, restore and set"));
     if (cl.noBackup && cl.command != QLatin1String("flash"))
-        return fail(QStringLiteral("--no-backup belongs to flash"));
+        return fail(tr("--no-backup 属于 flash", "--no-backup belongs to flash"));
     return cl;
 }
 

@@ -137,6 +137,8 @@ TEST_F(CliErrors, MessagesFollowTheLocale) {
         {{"-q", "set", "data.bod.fare_unit=5"}, 2, "between 10 and 2550", "请输入 10 到 2550 之间的整数"},
         {{"link", "1", "/dev/nosuch"}, 2, "/dev/nosuch: does not exist", "/dev/nosuch: 不存在"},
         {{"-q", "--port", "3", "info"}, 3, "which does not exist", "该设备不存在"},
+        {{"info", "--check"}, 2, "--check belongs to apply", "--check 属于 apply"},
+        {{"backup", "/proc/x/y.json"}, 2, "No such folder", "目录不存在"},
     };
     for (const auto& c : cases) {
         const std::string what = c.args.join(' ').toStdString();
