@@ -80,7 +80,8 @@ def main():
     args = parser.parse_args()
     scratch = os.path.abspath(args.scratch)
     shutil.rmtree(scratch, ignore_errors=True)
-    os.makedirs(os.path.join(scratch, 'backups'))
+    for folder in ('backups', 'home'):
+        os.makedirs(os.path.join(scratch, folder))
     cli = os.path.abspath(args.cli)
     env = dict((k, v) for k, v in os.environ.items()
                if k not in ('DISPLAY', 'WAYLAND_DISPLAY', 'QT_QPA_PLATFORM', 'ANSIBLE_CONFIG'))
