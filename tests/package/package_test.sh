@@ -46,7 +46,14 @@ want=(
     "-rw-r--r-- root/root ./usr/share/icons/hicolor/256x256/apps/omniset.png"
     "-rw-r--r-- root/root ./usr/share/man/man1/kx220-sim.1.gz"
     "-rw-r--r-- root/root ./usr/share/doc/omniset/README.md"
+    "-rw-r--r-- root/root ./usr/share/doc/omniset/docs/fleet.md"
 )
+# The Ansible collection, where ansible-core looks for collections.
+collection=./usr/share/ansible/collections/ansible_collections/omniset/kx220
+for file in galaxy.yml README.md meta/runtime.yml plugins/modules/config.py plugins/modules/info.py \
+    plugins/modules/backup.py plugins/module_utils/omniset_cli.py plugins/doc_fragments/omniset_cli.py; do
+    want+=("-rw-r--r-- root/root $collection/$file")
+done
 for entry in "${want[@]}"; do
     grep -qxF -- "$entry" "$scratch/listing" || { cat "$scratch/contents"; fail "missing: $entry"; }
 done
@@ -57,6 +64,9 @@ while read -r _ _ path; do
         *) cat "$scratch/contents"; fail "unexpected path in the package: $path" ;;
     esac
 done <"$scratch/listing"
+
+# Nothing of Python's caches or of a collection's own tests.
+if grep -E '__pycache__|\.pyc$|/kx220/tests/' "$scratch/listing"; then fail "caches or tests in the collection"; fi
 
 # Control fields.
 field() { dpkg-deb -f "$deb" "$1"; }
@@ -131,6 +141,16 @@ if readelf -d "$cli" | grep -q 'libQt6Widgets'; then fail "omniset-cli links Qt 
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$cli" --help | grep -q '^Exit status:' ||
     fail "omniset-cli --help"
 bash -n "$root/usr/share/bash-completion/completions/omniset-cli" || fail "bash completion"
+
+# ansible-doc (where installed) reads the installed collection's documentation.
+if command -v ansible-doc >/dev/null; then
+    for module in config info backup; do
+        HOME=$scratch ANSIBLE_LOCAL_TEMP=$scratch/ansible PYTHONDONTWRITEBYTECODE=1 \
+            ANSIBLE_COLLECTIONS_PATH=$root/usr/share/ansible/collections \
+            ansible-doc -t module "omniset.kx220.$module" >"$scratch/ansible-doc.txt" 2>&1 ||
+            { cat "$scratch/ansible-doc.txt"; fail "ansible-doc omniset.kx220.$module on the installed collection"; }
+    done
+fi
 
 # The installed programs with the system's Qt (the library checks above hold for this
 # environment): to the sheet and out with Exit.
