@@ -6,6 +6,8 @@
 //   runSet / runClock / runFactoryReset  change the adapter's settings (commands_set.cpp)
 //   runApply                             a desired configuration (commands_apply.cpp)
 //   runFlash                             firmware download with a backup first (commands_flash.cpp)
+//   runFields                            every field name with the values it takes; no adapter
+//                                        (commands_fields.cpp)
 //   backupAdapter(session, path, now, b) what backup does on an open session: reads into *b,
 //                                        writes path, prints it; an exit code
 //   defaultBackupPath(now)               $XDG_DATA_HOME/omniset/backups/KX220-<time>.json
@@ -40,6 +42,7 @@ int runClock(const CommandLine& cl);
 int runFactoryReset(const CommandLine& cl);
 int runFlash(const CommandLine& cl);
 int runApply(const CommandLine& cl);
+int runFields(const CommandLine& cl);
 
 struct Backup;
 class Session;

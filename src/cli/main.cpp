@@ -25,6 +25,7 @@ const std::map<QString, Command> kCommands{
     {QStringLiteral("set"), runSet},       {QStringLiteral("clock"), runClock},
     {QStringLiteral("factory-reset"), runFactoryReset},
     {QStringLiteral("flash"), runFlash},   {QStringLiteral("apply"), runApply},
+    {QStringLiteral("fields"), runFields},
 };
 
 } // namespace

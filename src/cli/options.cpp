@@ -112,6 +112,17 @@ const std::map<QString, CommandInfo>& commands() {
           "Restores the adapter's factory settings, as the General page does, after asking\n"
           "on the terminal. Without a terminal it refuses unless --yes is given.\n\n"
           "  -y, --yes   do not ask\n"}},
+        {QStringLiteral("fields"),
+         {0, 0,
+          "Usage: omniset-cli fields [--json | --plain]\n\n"
+          "Every field name that show, set and apply use (quick_dial.1..4 included), with the\n"
+          "values set takes for it: the words of a choice, true or false, the range and step\n"
+          "of a number (and its word, disabled), the longest text and its characters; the page\n"
+          "or dialog that owns it, and whether a 314-byte record (firmware before 2.0) holds\n"
+          "it. Needs no adapter.\n\n"
+          "  --json    one JSON object: {\"fields\": [{\"name\", \"type\", ...}], \"error\"}\n"
+          "  --plain   one line per field: its name, then the words it takes (none for\n"
+          "            numbers without a word and for texts), separated by blanks\n"}},
         {QStringLiteral("set"),
          {1, 1000,
           "Usage: omniset-cli [OPTIONS] set NAME=VALUE... [--profile P] [--dry-run] [--json]\n"
@@ -213,6 +224,8 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
             cl.check = true;
         } else if (a == QLatin1String("--json")) {
             cl.json = true;
+        } else if (a == QLatin1String("--plain")) {
+            cl.plain = true;
         } else if (a == QLatin1String("-y") || a == QLatin1String("--yes")) {
             cl.yes = true;
         } else if (a == QLatin1String("--no-backup")) {
@@ -258,8 +271,11 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
             if (cl.command == QLatin1String(n)) return true;
         return false;
     };
-    if (cl.json && !oneOf({"show", "apply", "restore", "set"}))
-        return fail(QStringLiteral("--json belongs to show, apply, restore and set"));
+    if (cl.json && !oneOf({"show", "apply", "restore", "set", "fields"}))
+        return fail(QStringLiteral("--json belongs to show, apply, restore, set and fields"));
+    if (cl.plain && cl.command != QLatin1String("fields"))
+        return fail(QStringLiteral("--plain belongs to fields"));
+    if (cl.plain && cl.json) return fail(QStringLiteral("--plain and --json exclude each other"));
     if (cl.check && cl.command != QLatin1String("apply"))
         return fail(QStringLiteral("--check belongs to apply"));
     if ((cl.dryRun || !cl.profiles.isEmpty()) && cl.command != QLatin1String("restore") &&
@@ -291,6 +307,7 @@ QString programHelp() {
         "  unlink N                  remove the link of COMn\n"
         "  set NAME=VALUE... [--profile P] [--dry-run] [--json] [--yes]\n"
         "                            change fields with the pages' rules\n"
+        "  fields [--json | --plain] every field name with the values it takes\n"
         "  clock                     set the adapter's date and time from this computer's\n"
         "  factory-reset [--yes]     restore the factory settings (asks first)\n"
         "  flash FILE [--no-backup]  back up, then download the firmware FILE\n\n"

@@ -32,7 +32,8 @@ struct CommandLine {
     QString command;
     QStringList args;     // positional arguments of the command
     QStringList profiles; // restore --profile P (repeatable), set --profile P
-    bool json = false;    // show, apply, restore, set --json
+    bool json = false;    // show, apply, restore, set, fields --json
+    bool plain = false;   // fields --plain
     bool check = false;   // apply --check
     bool dryRun = false;  // restore --dry-run, set --dry-run
     bool yes = false;     // factory-reset, apply, restore, set --yes
