@@ -18,6 +18,7 @@ struct FieldEntry {
     bool numericWords = false;        // choices whose words are numbers in files
     FieldGroup group = FieldGroup::DataPort;
     bool in314 = false;
+    bool inRecord = true; // false: a quick-dial number, kept apart from the records
 };
 
 std::vector<FieldEntry> fieldEntries() {
@@ -33,7 +34,7 @@ std::vector<FieldEntry> fieldEntries() {
     // record: every adapter has them.
     for (int slot = 1; slot <= kx220::kQuickDialSlots; ++slot) {
         const ValueRule rule = quickDialRule();
-        entries.push_back({quickDialName(slot), rule, rule.maxLength, false, FieldGroup::DataAdvanced, true});
+        entries.push_back({quickDialName(slot), rule, rule.maxLength, false, FieldGroup::DataAdvanced, true, false});
     }
     return entries;
 }
@@ -91,7 +92,8 @@ QByteArray entryJson(const FieldEntry& e) {
     }
     out += ", \"group\": " + jsonOf(fieldGroupKey(e.group)) +
            ", \"group_title\": " + jsonOf(fieldGroupTitle(e.group, true)) +
-           ", \"in_314\": " + (e.in314 ? "true" : "false") + "}";
+           ", \"in_314\": " + (e.in314 ? "true" : "false") +
+           ", \"in_record\": " + (e.inRecord ? "true" : "false") + "}";
     return out;
 }
 

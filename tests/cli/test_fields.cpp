@@ -123,6 +123,7 @@ TEST(Fields, NamesAreTheFieldTableAndTheQuickDialNumbers) {
     for (const QJsonValue& v : printedFields()) {
         printed.push_back(v[QLatin1String("name")].toString().toStdString());
         const auto* f = findRecordField(printed.back());
+        EXPECT_EQ(v[QLatin1String("in_record")].toBool(), f != nullptr) << printed.back();
         if (f) { // the group as show titles it
             EXPECT_EQ(v[QLatin1String("group_title")].toString().toStdString(), fieldGroupTitle(f->group, true));
             EXPECT_EQ(v[QLatin1String("group")].toString().toStdString(), fieldGroupKey(f->group));

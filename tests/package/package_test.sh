@@ -47,6 +47,9 @@ want=(
     "-rw-r--r-- root/root ./usr/share/man/man1/kx220-sim.1.gz"
     "-rw-r--r-- root/root ./usr/share/doc/omniset/README.md"
 )
+for schema in backup config show info diff apply; do
+    want+=("-rw-r--r-- root/root ./usr/share/omniset/schema/$schema.schema.json")
+done
 for entry in "${want[@]}"; do
     grep -qxF -- "$entry" "$scratch/listing" || { cat "$scratch/contents"; fail "missing: $entry"; }
 done
