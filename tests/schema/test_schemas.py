@@ -184,6 +184,24 @@ class Outputs:
         self.assertEqual(code, 0, err)
         self.assertValid("apply", doc, "restore --dry-run --json")
 
+    def test_broken_backup_and_show_are_rejected(self):
+        backup = self.backup("good.json")
+        code, show, err = self.adapter.json("show", "--json")
+        self.assertEqual(code, 0, err)
+        show.setdefault("error", None)  # see check_show
+        check_breaks(self, "backup", backup, [
+            ("an unknown field", ["profiles", "2", "fields", "data.nonsense"], 1),
+            ("a wrong word", ["profiles", "current", "fields", "data.async.parity"], "purple"),
+            ("a record without hex", ["profiles", "0", "hex"], DELETE),
+            ("a record without a field", ["profiles", "4", "fields", "tel1.msn"], DELETE),
+            ("the other record length", ["adapter", "record_length"], {314: 326, 326: 314}[self.RECORD_LENGTH]),
+            ("three quick-dial numbers", ["quick_dial", 3], DELETE)])
+        check_breaks(self, "show", show, [
+            ("no raw", ["raw"], DELETE),
+            ("a word for a bool", ["fields", "data.check_dtr"], "yes"),
+            ("raw text not hex", ["raw", "tel1.msn"], "5g"),
+            ("profile 7", ["profile"], "7")])
+
     def test_info(self):
         if not self.forms_merged:
             self.skipTest("omniset-cli info does not take --json yet")
@@ -217,128 +235,72 @@ class ShortRepliesOldFirmware(Outputs, unittest.TestCase):
     RECORD_LENGTH = 314
 
 
-def example(kind):
-    """Documents of the forms omniset-cli writes, for the schemas' own checks."""
-    return copy.deepcopy({
-        "info": {"firmware": "V2.0", "version": "Version 1.62", "model": "KX220", "port_type": "S/T",
-                 "record_length": 326, "port": "COM1", "device": "/dev/pts/3", "line": "115200,8,N,1",
-                 "error": None},
-        "diff": {"equal": False,
-                 "profiles": {"current": {"changes": {"data.async.parity": {"before": "odd", "after": "even"}},
-                                          "other_bytes": [12, 40]}},
-                 "quick_dial": {"changes": {"1": {"before": "", "after": "5550101"}}}, "error": None},
-        "config": CONFIG,
-        "apply": {"changed": True, "check": False,
-                  "profiles": {"current": {"result": "written", "changes": {
-                      "data.bod.upper_threshold": {"before": "disabled", "after": 48}}}},
-                  "quick_dial": None, "error": None},
-    }[kind])
+# Documents of the forms omniset-cli writes, for the schemas' own checks.
+EXAMPLES = {
+    "info": {"firmware": "V2.0", "version": "Version 1.62", "model": "KX220", "port_type": "S/T",
+             "record_length": 326, "port": "COM1", "device": "/dev/pts/3", "line": "115200,8,N,1",
+             "error": None},
+    "diff": {"equal": False,
+             "profiles": {"current": {"changes": {"data.async.parity": {"before": "odd", "after": "even"}},
+                                      "other_bytes": [12, 40]}},
+             "quick_dial": {"changes": {"1": {"before": "", "after": "5550101"}}}, "error": None},
+    "config": CONFIG,
+    "apply": {"changed": True, "check": False,
+              "profiles": {"current": {"result": "written", "changes": {
+                  "data.bod.upper_threshold": {"before": "disabled", "after": 48}}}},
+              "quick_dial": None, "error": None},
+}
+DELETE = object()
+
+
+def broken(doc, path, value=DELETE):
+    """A copy of doc with the member at path (keys and indexes) set to value, or removed."""
+    doc = copy.deepcopy(doc)
+    *parents, last = path
+    target = doc
+    for key in parents:
+        target = target[key]
+    if value is DELETE:
+        del target[last]
+    else:
+        target[last] = value
+    return doc
+
+
+def check_breaks(test, kind, good, breaks):
+    """The schema takes a good document and rejects it broken in each of these places."""
+    test.assertEqual(problems(kind, good), [], f"the good {kind} document")
+    for what, path, value in breaks:
+        with test.subTest(kind=kind, broken=what):
+            test.assertNotEqual(problems(kind, broken(good, path, value)), [], f"{kind}.schema.json took {what}")
 
 
 class SchemasRejectBrokenDocuments(unittest.TestCase):
-    """Each schema takes a good document and rejects it broken in one place."""
-
-    def check(self, kind, good, breaks):
-        self.assertEqual(problems(kind, good), [], f"the good {kind} document")
-        for what, doc in breaks:
-            with self.subTest(kind=kind, broken=what):
-                self.assertNotEqual(problems(kind, doc), [], f"{kind}.schema.json took {what}")
+    check = check_breaks
 
     def test_hand_written_documents(self):
-        info = example("info")
-        info_missing = example("info")
-        del info_missing["port"]
-        info_port = example("info")
-        info_port["port"] = "COM5"
-        self.check("info", info, [("a missing key", info_missing), ("port COM5", info_port)])
-
-        diff = example("diff")
-        diff_name = example("diff")
-        diff_name["profiles"]["current"]["changes"]["data.nonsense"] = {"before": 1, "after": 2}
-        diff_word = example("diff")
-        diff_word["profiles"]["current"]["changes"]["data.async.parity"]["after"] = "purple"
-        diff_profile = example("diff")
-        diff_profile["profiles"]["5"] = diff_profile["profiles"]["current"]
-        self.check("diff", diff, [("an unknown field", diff_name), ("a wrong word", diff_word),
-                                  ("profile 5", diff_profile)])
-
-        config_breaks = []
-        for what, name, value in (("an unknown field", "data.nonsense", 1),
-                                  ("a wrong word", "data.async.parity", "purple"),
-                                  ("a threshold above its range", "data.bod.upper_threshold", 200),
-                                  ("a time off its step", "data.bod.release_time", 125),
-                                  ("a word a number lacks", "data.bod.fare_unit", "disabled"),
-                                  ("letters in an MSN", "tel1.msn", "55a"),
-                                  ("an MSN too long", "tel1.msn", "1234567890123456"),
-                                  ("a number as a string", "data.async.baud", "9600")):
-            doc = example("config")
-            doc["profiles"]["current"][name] = value
-            config_breaks.append((what, doc))
-        no_format = example("config")
-        del no_format["format"]
-        quick = example("config")
-        quick["quick_dial"]["5"] = "1"
-        config_breaks += [("no format", no_format), ("quick-dial number 5", quick)]
-        self.check("config", example("config"), config_breaks)
-
-        apply_result = example("apply")
-        apply_result["profiles"]["current"]["result"] = "done"
-        apply_missing = example("apply")
-        del apply_missing["error"]
-        apply_name = example("apply")
-        apply_name["profiles"]["current"]["changes"]["tel9.msn"] = {"before": "", "after": "1"}
-        self.check("apply", example("apply"), [("an unknown result", apply_result),
-                                                ("no error key", apply_missing),
-                                                ("an unknown field", apply_name)])
-
-    def test_real_backup_and_show_broken(self):
-        adapter = Adapter([])
-        try:
-            code, _, err = adapter.run("backup", adapter.path("b.json"))
-            self.assertEqual(code, 0, err)
-            with open(adapter.path("b.json"), encoding="utf-8") as f:
-                backup = json.load(f)
-            code, show, err = adapter.json("show", "--json")
-            self.assertEqual(code, 0, err)
-        finally:
-            adapter.close()
-        show.setdefault("error", None)  # see Outputs.check_show
-
-        breaks = []
-        doc = copy.deepcopy(backup)
-        doc["profiles"]["2"]["fields"]["data.nonsense"] = 1
-        breaks.append(("an unknown field", doc))
-        doc = copy.deepcopy(backup)
-        doc["profiles"]["current"]["fields"]["data.async.parity"] = "purple"
-        breaks.append(("a wrong word", doc))
-        doc = copy.deepcopy(backup)
-        del doc["profiles"]["0"]["hex"]
-        breaks.append(("a record without hex", doc))
-        doc = copy.deepcopy(backup)
-        del doc["profiles"]["4"]["fields"]["tel.coding_law"]
-        breaks.append(("a 326-byte record without a field", doc))
-        doc = copy.deepcopy(backup)
-        doc["adapter"]["record_length"] = 314
-        breaks.append(("326-byte records in a 314-byte file", doc))
-        doc = copy.deepcopy(backup)
-        doc["quick_dial"] = doc["quick_dial"][:3]
-        breaks.append(("three quick-dial numbers", doc))
-        self.check("backup", backup, breaks)
-
-        breaks = []
-        doc = copy.deepcopy(show)
-        del doc["raw"]
-        breaks.append(("no raw", doc))
-        doc = copy.deepcopy(show)
-        doc["fields"]["data.check_dtr"] = "yes"
-        breaks.append(("a word for a bool", doc))
-        doc = copy.deepcopy(show)
-        doc["raw"]["tel1.msn"] = "5g"
-        breaks.append(("raw text not hex", doc))
-        doc = copy.deepcopy(show)
-        doc["profile"] = "7"
-        breaks.append(("profile 7", doc))
-        self.check("show", show, breaks)
+        self.check("info", EXAMPLES["info"], [("a missing key", ["port"], DELETE), ("port COM5", ["port"], "COM5")])
+        changes = ["profiles", "current", "changes"]
+        self.check("diff", EXAMPLES["diff"], [
+            ("an unknown field", changes + ["data.nonsense"], {"before": 1, "after": 2}),
+            ("a wrong word", changes + ["data.async.parity", "after"], "purple"),
+            ("profile 5", ["profiles", "5"], {"changes": {}, "other_bytes": []})])
+        wanted = ["profiles", "current"]
+        self.check("config", EXAMPLES["config"], [
+            ("an unknown field", wanted + ["data.nonsense"], 1),
+            ("a wrong word", wanted + ["data.async.parity"], "purple"),
+            ("a threshold above its range", wanted + ["data.bod.upper_threshold"], 200),
+            ("a time off its step", wanted + ["data.bod.release_time"], 125),
+            ("a word a number lacks", wanted + ["data.bod.fare_unit"], "disabled"),
+            ("letters in an MSN", wanted + ["tel1.msn"], "55a"),
+            ("an MSN too long", wanted + ["tel1.msn"], "1234567890123456"),
+            ("a rate as a string", wanted + ["data.async.baud"], "9600"),
+            ("no format", ["format"], DELETE),
+            ("quick-dial number 5", ["quick_dial", "5"], "1")])
+        self.check("apply", EXAMPLES["apply"], [
+            ("an unknown result", ["profiles", "current", "result"], "done"),
+            ("no error key", ["error"], DELETE),
+            ("an unknown field", ["profiles", "current", "changes", "tel9.msn"], {"before": "", "after": "1"})])
 
 
 if __name__ == "__main__":
