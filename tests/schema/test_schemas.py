@@ -1,15 +1,8 @@
 #!/usr/bin/python3
-"""omniset-cli's real files and --json objects, made against kx220-sim, validated against
-the schemas in schema/; and documents that break them are rejected, so that the schemas
-cannot be vacuous.
-
-Usage: test_schemas.py CLI SIM SCHEMA_DIR
-
-kx220-sim runs twice: with full replies and 326-byte records (firmware 2.0), and with
-short replies and 314-byte records (firmware 1.62). info --json and diff --json are
-checked when the program takes them; until then those cases are skipped, naming the
-missing option.
-"""
+"""test_schemas.py CLI SIM SCHEMA_DIR: omniset-cli's real files and --json objects against
+kx220-sim (full replies and 326-byte records; short replies and 314-byte records) validate
+against the schemas, and documents broken in one place do not. info --json and diff --json
+are skipped, naming the missing option, until the program takes them."""
 
 import copy
 import json
@@ -121,8 +114,7 @@ class Outputs:
         cls.adapter.close()
 
     def assertValid(self, kind, doc, what):
-        found = problems(kind, doc)
-        self.assertEqual(found, [], f"{what} against {kind}.schema.json")
+        self.assertEqual(problems(kind, doc), [], f"{what} against {kind}.schema.json")
 
     def backup(self, name):
         code, out, err = self.adapter.run("backup", self.adapter.path(name))
