@@ -282,7 +282,8 @@ Check take(const RecordField& f, const ValueRule& r, const std::string& v, Taken
     case ValueType::Text: {
         if (!charactersFit(r.characters, v)) {
             const TextRule& t = editors().at(f.name).text;
-            return text(t.badZh, t.badEn);
+            return t.badZh ? text(t.badZh, t.badEn)
+                           : text("含有配置无法保存的字符", "holds a character the record cannot hold");
         }
         if (static_cast<int>(v.size()) > r.maxLength) return tooLongText(r.maxLength);
         taken.text = v;

@@ -65,6 +65,7 @@ Probes probesOf(const QJsonObject& e, int maxLength) {
         p.refused = {std::string(static_cast<std::size_t>(maxLength) + 1, '7')};
         if (chars == QLatin1String("any")) {
             p.taken.emplace_back("a-b \xE9");
+            p.refused.emplace_back(std::string("a\0b", 3));
         } else if (chars == QLatin1String("digits")) {
             p.refused.emplace_back("1a");
             p.refused.emplace_back("1*");
