@@ -6,6 +6,8 @@
 //   runSet / runClock / runFactoryReset  change the adapter's settings (commands_set.cpp)
 //   runApply                             a desired configuration (commands_apply.cpp)
 //   runFlash                             firmware download with a backup first (commands_flash.cpp)
+//   runFields                            every field name with the values it takes; no adapter
+//                                        (commands_fields.cpp)
 //   readBackup(session, now, b)          every record and the numbers read into *b; an exit
 //                                        code (the cause said)
 //   backupAdapter(session, path, now, b) readBackup, then path written and printed
@@ -44,6 +46,7 @@ int runClock(const CommandLine& cl);
 int runFactoryReset(const CommandLine& cl);
 int runFlash(const CommandLine& cl);
 int runApply(const CommandLine& cl);
+int runFields(const CommandLine& cl);
 
 struct Backup;
 class Session;

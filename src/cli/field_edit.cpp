@@ -10,6 +10,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <charconv>
 #include <functional>
 #include <map>
@@ -21,6 +22,9 @@ namespace {
 
 // Texts the pages show for the same mistakes.
 constexpr const char* kNumberNotDigits = "自动拨号号码部分应为数字！";
+// The page's box says it in Chinese whatever the language; in English a note follows.
+constexpr const char* kNumberNotDigitsEn =
+    "自动拨号号码部分应为数字！ (the number to dial must be digits)";
 constexpr const char* kMsnNotDigitsZh = "多用户号号码应为数字！";
 constexpr const char* kMsnNotDigitsEn = "MSN should be numerical！";
 constexpr const char* kPrefixNotDigitsZh = "长途电话的字冠应为数字,请检查您所输入的字符！";
@@ -38,8 +42,6 @@ struct Windows {
     DataAdvFill advFill;
     TelPortMembers tel;
     TelAdvMembers telAdv;
-    TelAdvReach reach;
-    int length = 0;
     // Protocol and flow control are kept as codes until the serial mode is known.
     std::optional<int> protocolCode;
     std::optional<int> flowCode;
@@ -76,243 +78,238 @@ std::optional<bool> boolean(const std::string& v) {
     return std::nullopt;
 }
 
-// The code of a listed word ("even", "9600"); the catch-all entries are no word to give.
+// The code of a listed word ("even", "9600"); -1 for the word of every other code
+// (the answer mode's "manual").
 std::optional<int> choiceCode(const RecordField& f, const std::string& v) {
     for (const FieldChoice& c : f.choices)
-        if (c.code >= 0 && c.word == v) return c.code;
+        if (c.word == v) return c.code;
     return std::nullopt;
 }
 
-QString wordsOf(const RecordField& f) {
+Check notOneOf(const ValueRule& r) {
     QStringList words;
-    for (const FieldChoice& c : f.choices)
-        words << QString::fromUtf8(c.word.data(), static_cast<qsizetype>(c.word.size()));
-    return words.join(QStringLiteral(", "));
-}
-
-Check notOneOf(const RecordField& f) {
-    return text("应为: ", "one of: ") + wordsOf(f);
+    for (const std::string& w : r.words)
+        words << QString::fromStdString(w);
+    return text("应为: ", "one of: ") + words.join(QStringLiteral(", "));
 }
 
 Check notBoolean() { return text("应为 true 或 false", "true or false"); }
 
-// A number of seconds in steps of 10 within lo..hi (the byte holds tens of seconds).
-Check seconds(const std::string& v, int lo, int hi, int& out) {
-    const auto n = integer(v);
-    if (!n) return integerText();
-    if (*n < lo || *n > hi) return betweenText(lo, hi);
-    if (*n % kSecondsStep)
-        return text("以10秒为单位", "in steps of 10 seconds (the adapter keeps tens of seconds)");
-    out = *n;
-    return std::nullopt;
+// A value that passed its field's rule, as the windows take it.
+struct Taken {
+    int code = 0;              // Choice: the word's code
+    bool on = false;           // Bool
+    std::optional<int> number; // Number: nothing for its word ("disabled")
+    std::string text;          // Text
+};
+
+// What a text field takes, and what the page says of a character it does not take.
+struct TextRule {
+    TextCharacters characters = TextCharacters::Any;
+    int (*longest)(int recordLength) = nullptr;
+    const char* badZh = nullptr;
+    const char* badEn = nullptr;
+};
+
+template <int N>
+int fixedLength(int) {
+    return N;
 }
 
-Check kbits(const std::string& v, int& out) {
-    const auto n = integer(v);
-    if (!n) return integerText();
-    if (*n < 1 || *n > dataport::kMaxThreshold) return betweenText(1, dataport::kMaxThreshold);
-    out = *n;
-    return std::nullopt;
+int nationalLength(int recordLength) { return telAdvReach(recordLength).nationalChars; }
+
+constexpr TextRule anyText(int (*longest)(int)) { return {TextCharacters::Any, longest}; }
+constexpr TextRule msnText(int (*longest)(int)) {
+    return {TextCharacters::Digits, longest, kMsnNotDigitsZh, kMsnNotDigitsEn};
+}
+constexpr TextRule prefixText(int (*longest)(int)) {
+    return {TextCharacters::Digits, longest, kPrefixNotDigitsZh, kPrefixNotDigitsEn};
+}
+
+// Each field's way onto the windows; the checks before it come from valueRule.
+struct Editor {
+    std::function<void(Windows&, const Taken&)> store;
+    TextRule text = {}; // Text fields
+};
+
+Editor onChoice(std::function<void(Windows&, int)> set) {
+    return {[set](Windows& w, const Taken& t) { set(w, t.code); }};
+}
+
+Editor onFlag(std::function<void(Windows&, bool)> set) {
+    return {[set](Windows& w, const Taken& t) { set(w, t.on); }};
 }
 
 // A text field with its box: a text ticks it, an empty text clears it.
-Check boxedText(const std::string& v, int maxChars, int& box, std::string& out) {
-    if (static_cast<int>(v.size()) > maxChars) return tooLongText(maxChars);
-    box = v.empty() ? 0 : 1;
-    out = v;
-    return std::nullopt;
+Editor onBoxedText(TextRule rule, int DataAdvMembers::*box, std::string DataAdvMembers::*value) {
+    return {[box, value](Windows& w, const Taken& t) {
+                w.adv.*box = t.text.empty() ? 0 : 1;
+                w.adv.*value = t.text;
+            },
+            rule};
 }
 
-Check msn(const std::string& v, int maxChars, int& box, std::string& out) {
-    if (!msnAcceptable(v)) return text(kMsnNotDigitsZh, kMsnNotDigitsEn);
-    return boxedText(v, maxChars, box, out);
+Editor onBoxedText(TextRule rule, int TelPortMembers::*box, std::string TelPortMembers::*value) {
+    return {[box, value](Windows& w, const Taken& t) {
+                w.tel.*box = t.text.empty() ? 0 : 1;
+                w.tel.*value = t.text;
+            },
+            rule};
 }
 
 // The radio index of a flag whose byte is 1 for "true" and whose first button writes 1.
 int invertedIndex(bool on) { return on ? 0 : 1; }
 
-using Setter = std::function<Check(Windows&, const RecordField&, const std::string&)>;
-
-Setter flagSetter(std::function<void(Windows&, bool)> set) {
-    return [set](Windows& w, const RecordField&, const std::string& v) -> Check {
-        const auto b = boolean(v);
-        if (!b) return notBoolean();
-        set(w, *b);
-        return std::nullopt;
-    };
-}
-
-Setter choiceSetter(std::function<void(Windows&, int)> set) {
-    return [set](Windows& w, const RecordField& f, const std::string& v) -> Check {
-        const auto code = choiceCode(f, v);
-        if (!code) return notOneOf(f);
-        set(w, *code);
-        return std::nullopt;
-    };
-}
-
-const std::map<std::string_view, Setter>& setters() {
+const std::map<std::string_view, Editor>& editors() {
     using namespace dataport;
-    static const std::map<std::string_view, Setter> table{
+    using A = DataAdvMembers;
+    using T = TelPortMembers;
+    static const std::map<std::string_view, Editor> table{
         // Data port page.
-        {"data.serial_mode", choiceSetter([](Windows& w, int code) {
+        {"data.serial_mode", onChoice([](Windows& w, int code) {
              w.port.m_nSerialMode = code == 1 ? kSync : kAsync;
              w.portFill.oddSerialMode = false;
          })},
-        {"data.protocol", choiceSetter([](Windows& w, int code) { w.protocolCode = code; })},
-        {"data.flow_control", choiceSetter([](Windows& w, int code) { w.flowCode = code; })},
-        {"data.sync.baud", choiceSetter([](Windows& w, int code) {
+        {"data.protocol", onChoice([](Windows& w, int code) { w.protocolCode = code; })},
+        {"data.flow_control", onChoice([](Windows& w, int code) { w.flowCode = code; })},
+        {"data.sync.baud", onChoice([](Windows& w, int code) {
              w.port.m_nSynBaud = code == kBaud64kCode ? kBaud64kItem : code;
              w.portFill.oddSynBaud = false;
          })},
-        {"data.dial_mode", choiceSetter([](Windows& w, int code) {
+        {"data.dial_mode", onChoice([](Windows& w, int code) {
              w.port.m_nDialMode = code == kAutoDialCode ? kDialAuto : kDialManual;
              if (w.port.m_nDialMode == kDialManual) w.port.m_strNumber.clear();
              else w.checkDtr = true; // automatic dialling checks DTR
          })},
         {"data.dial_number",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             // The page's box says it in Chinese whatever the language.
-             if (!dialNumberAcceptable(v))
-                 return QString::fromUtf8(kNumberNotDigits) +
-                        text("", " (the number to dial must be digits)");
-             if (static_cast<int>(v.size()) > kNumberChars) return tooLongText(kNumberChars);
-             w.port.m_strNumber = v;
-             return std::nullopt;
-         }},
-        {"data.answer_mode",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             if (v != "auto" && v != "manual") return text("应为: auto, manual", "one of: auto, manual");
-             w.port.m_nAnswerMode = v == "auto" ? kAnswerAuto : kAnswerManual;
+         {[](Windows& w, const Taken& t) { w.port.m_strNumber = t.text; },
+          {TextCharacters::DialNumber, fixedLength<kNumberChars>, kNumberNotDigits, kNumberNotDigitsEn}}},
+        {"data.answer_mode", onChoice([](Windows& w, int code) {
+             w.port.m_nAnswerMode = code == 1 ? kAnswerAuto : kAnswerManual;
              w.portFill.oddAnswerMode = false;
-             return std::nullopt;
-         }},
-        {"data.check_dtr", flagSetter([](Windows& w, bool on) { w.checkDtr = on; })},
-        {"data.bod.upper_threshold",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             if (v == "disabled") {
-                 w.port.m_bUpperOn = 0;
-                 return std::nullopt;
-             }
-             w.port.m_bUpperOn = 1; // as ticking the box and typing the number
-             return kbits(v, w.port.m_nUpper);
-         }},
-        {"data.bod.lower_threshold",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             return kbits(v, w.port.m_nLower);
-         }},
-        {"data.bod.release_time",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             if (v == "disabled") {
-                 w.port.m_bReleaseOn = 0;
-                 return std::nullopt;
-             }
-             w.port.m_bReleaseOn = 1;
-             // 0 seconds would be stored as the code for "disabled".
-             return seconds(v, kSecondsStep, kMaxSeconds, w.port.m_nReleaseTime);
-         }},
-        {"data.bod.fare_unit",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             // The page takes 0 but stores only 10..2550.
-             return seconds(v, kSecondsStep, kMaxSeconds, w.port.m_nFareUnit);
-         }},
+         })},
+        {"data.check_dtr", onFlag([](Windows& w, bool on) { w.checkDtr = on; })},
+        {"data.bod.upper_threshold", {[](Windows& w, const Taken& t) {
+             // A number ticks the box, as typing one does.
+             w.port.m_bUpperOn = t.number ? 1 : 0;
+             if (t.number) w.port.m_nUpper = *t.number;
+         }}},
+        {"data.bod.lower_threshold", {[](Windows& w, const Taken& t) { w.port.m_nLower = *t.number; }}},
+        {"data.bod.release_time", {[](Windows& w, const Taken& t) {
+             w.port.m_bReleaseOn = t.number ? 1 : 0;
+             if (t.number) w.port.m_nReleaseTime = *t.number;
+         }}},
+        {"data.bod.fare_unit", {[](Windows& w, const Taken& t) { w.port.m_nFareUnit = *t.number; }}},
         // Data port advanced dialog.
-        {"data.async.baud", choiceSetter([](Windows& w, int code) { w.adv.m_nBaud = code; })},
-        {"data.async.data_bits", choiceSetter([](Windows& w, int code) { w.adv.m_nDataBits = code; })},
-        {"data.async.parity", choiceSetter([](Windows& w, int code) { w.adv.m_nParity = code; })},
-        {"data.async.stop_bits", choiceSetter([](Windows& w, int code) { w.adv.m_nStopBits = code; })},
-        {"data.async.autobaud_forbidden",
-         flagSetter([](Windows& w, bool on) { w.adv.m_bAutobaud = on ? 1 : 0; })},
-        {"data.v120.service", choiceSetter([](Windows& w, int code) { w.adv.m_nService = code; })},
-        {"data.v120.lli_negotiation", flagSetter([](Windows& w, bool on) {
+        {"data.async.baud", onChoice([](Windows& w, int code) { w.adv.m_nBaud = code; })},
+        {"data.async.data_bits", onChoice([](Windows& w, int code) { w.adv.m_nDataBits = code; })},
+        {"data.async.parity", onChoice([](Windows& w, int code) { w.adv.m_nParity = code; })},
+        {"data.async.stop_bits", onChoice([](Windows& w, int code) { w.adv.m_nStopBits = code; })},
+        {"data.async.autobaud_forbidden", onFlag([](Windows& w, bool on) { w.adv.m_bAutobaud = on ? 1 : 0; })},
+        {"data.v120.service", onChoice([](Windows& w, int code) { w.adv.m_nService = code; })},
+        {"data.v120.lli_negotiation", onFlag([](Windows& w, bool on) {
              w.adv.m_nNegotiate = on ? dataadv::kNegotiate : dataadv::kNoNegotiation;
          })},
-        {"data.v120.window_k",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             const auto n = integer(v);
-             if (!n) return integerText();
-             if (*n < dataadv::kMinK || *n > dataadv::kMaxK)
-                 return betweenText(dataadv::kMinK, dataadv::kMaxK);
-             w.adv.m_nK = *n;
+        {"data.v120.window_k", {[](Windows& w, const Taken& t) {
+             w.adv.m_nK = *t.number;
              w.advFill.oddK = false;
-             return std::nullopt;
-         }},
-        {"data.v24.dsr", flagSetter([](Windows& w, bool on) {
+         }}},
+        {"data.v24.dsr", onFlag([](Windows& w, bool on) {
              w.adv.m_bDsr = on ? 1 : 0;
              w.advFill.oddDsr = false;
          })},
-        {"data.v24.dcd", flagSetter([](Windows& w, bool on) {
+        {"data.v24.dcd", onFlag([](Windows& w, bool on) {
              w.adv.m_bDcd = on ? 1 : 0;
              w.advFill.oddDcd = false;
          })},
-        {"data.ring_once", flagSetter([](Windows& w, bool on) { w.adv.m_nRing = on ? 1 : 0; })},
-        {"data.msn",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             return msn(v, dataadv::kMsnChars, w.adv.m_bMsn, w.adv.m_strMsn);
-         }},
+        {"data.ring_once", onFlag([](Windows& w, bool on) { w.adv.m_nRing = on ? 1 : 0; })},
+        {"data.msn", onBoxedText(msnText(fixedLength<dataadv::kMsnChars>), &A::m_bMsn, &A::m_strMsn)},
         {"data.subaddress",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             return boxedText(v, dataadv::kTextChars, w.adv.m_bSubaddr, w.adv.m_strSubaddr);
-         }},
-        {"data.uus",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             return boxedText(v, dataadv::kTextChars, w.adv.m_bUus, w.adv.m_strUus);
-         }},
-        {"data.clir", flagSetter([](Windows& w, bool on) { w.adv.m_nClir = invertedIndex(on); })},
-        {"data.colr", flagSetter([](Windows& w, bool on) { w.adv.m_nColr = invertedIndex(on); })},
+         onBoxedText(anyText(fixedLength<dataadv::kTextChars>), &A::m_bSubaddr, &A::m_strSubaddr)},
+        {"data.uus", onBoxedText(anyText(fixedLength<dataadv::kTextChars>), &A::m_bUus, &A::m_strUus)},
+        {"data.clir", onFlag([](Windows& w, bool on) { w.adv.m_nClir = invertedIndex(on); })},
+        {"data.colr", onFlag([](Windows& w, bool on) { w.adv.m_nColr = invertedIndex(on); })},
         // Telephone port page.
-        {"tel1.msn",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             return msn(v, telport::kMsnChars, w.tel.m_bMsn1, w.tel.m_strMsn1);
-         }},
-        {"tel2.msn",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             return msn(v, telport::kMsnChars, w.tel.m_bMsn2, w.tel.m_strMsn2);
-         }},
+        {"tel1.msn", onBoxedText(msnText(fixedLength<telport::kMsnChars>), &T::m_bMsn1, &T::m_strMsn1)},
+        {"tel2.msn", onBoxedText(msnText(fixedLength<telport::kMsnChars>), &T::m_bMsn2, &T::m_strMsn2)},
         {"tel1.subaddress",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             return boxedText(v, telport::kTextChars, w.tel.m_bSubaddr1, w.tel.m_strSubaddr1);
-         }},
+         onBoxedText(anyText(fixedLength<telport::kTextChars>), &T::m_bSubaddr1, &T::m_strSubaddr1)},
         {"tel2.subaddress",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             return boxedText(v, telport::kTextChars, w.tel.m_bSubaddr2, w.tel.m_strSubaddr2);
-         }},
-        {"tel1.uus",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             return boxedText(v, telport::kTextChars, w.tel.m_bUus1, w.tel.m_strUus1);
-         }},
-        {"tel2.uus",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             return boxedText(v, telport::kTextChars, w.tel.m_bUus2, w.tel.m_strUus2);
-         }},
-        {"tel1.clir", flagSetter([](Windows& w, bool on) { w.tel.m_nClir1 = invertedIndex(on); })},
-        {"tel1.colr", flagSetter([](Windows& w, bool on) { w.tel.m_nColr1 = invertedIndex(on); })},
-        {"tel2.clir", flagSetter([](Windows& w, bool on) { w.tel.m_nClir2 = invertedIndex(on); })},
-        {"tel2.colr", flagSetter([](Windows& w, bool on) { w.tel.m_nColr2 = invertedIndex(on); })},
+         onBoxedText(anyText(fixedLength<telport::kTextChars>), &T::m_bSubaddr2, &T::m_strSubaddr2)},
+        {"tel1.uus", onBoxedText(anyText(fixedLength<telport::kTextChars>), &T::m_bUus1, &T::m_strUus1)},
+        {"tel2.uus", onBoxedText(anyText(fixedLength<telport::kTextChars>), &T::m_bUus2, &T::m_strUus2)},
+        {"tel1.clir", onFlag([](Windows& w, bool on) { w.tel.m_nClir1 = invertedIndex(on); })},
+        {"tel1.colr", onFlag([](Windows& w, bool on) { w.tel.m_nColr1 = invertedIndex(on); })},
+        {"tel2.clir", onFlag([](Windows& w, bool on) { w.tel.m_nClir2 = invertedIndex(on); })},
+        {"tel2.colr", onFlag([](Windows& w, bool on) { w.tel.m_nColr2 = invertedIndex(on); })},
         // Telephone port advanced dialog.
-        {"tel.keypad_called_number", flagSetter([](Windows& w, bool on) {
+        {"tel.keypad_called_number", onFlag([](Windows& w, bool on) {
              w.telAdv.m_nKeypad = on ? teladv::kCalledNumberMode : teladv::kKeypadMode;
          })},
         {"tel.national_prefix",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             if (!prefixAcceptable(v)) return text(kPrefixNotDigitsZh, kPrefixNotDigitsEn);
-             if (static_cast<int>(v.size()) > w.reach.nationalChars)
-                 return tooLongText(w.reach.nationalChars);
-             w.telAdv.m_strNational = v;
-             return std::nullopt;
-         }},
+         {[](Windows& w, const Taken& t) { w.telAdv.m_strNational = t.text; }, prefixText(nationalLength)}},
         {"tel.international_prefix",
-         [](Windows& w, const RecordField&, const std::string& v) -> Check {
-             if (!prefixAcceptable(v)) return text(kPrefixNotDigitsZh, kPrefixNotDigitsEn);
-             if (static_cast<int>(v.size()) > teladv::kPrefixChars) return tooLongText(teladv::kPrefixChars);
-             w.telAdv.m_strInternational = v;
-             return std::nullopt;
-         }},
-        {"tel1.bearer", choiceSetter([](Windows& w, int code) { w.telAdv.m_nBearer1 = code; })},
-        {"tel2.bearer", choiceSetter([](Windows& w, int code) { w.telAdv.m_nBearer2 = code; })},
-        {"tel.coding_law", choiceSetter([](Windows& w, int code) { w.telAdv.m_nCodingLaw = code; })},
+         {[](Windows& w, const Taken& t) { w.telAdv.m_strInternational = t.text; },
+          prefixText(fixedLength<teladv::kPrefixChars>)}},
+        {"tel1.bearer", onChoice([](Windows& w, int code) { w.telAdv.m_nBearer1 = code; })},
+        {"tel2.bearer", onChoice([](Windows& w, int code) { w.telAdv.m_nBearer2 = code; })},
+        {"tel.coding_law", onChoice([](Windows& w, int code) { w.telAdv.m_nCodingLaw = code; })},
     };
     return table;
+}
+
+// The value checked against its field's rule; what the windows take of it in *taken.
+Check take(const RecordField& f, const ValueRule& r, const std::string& v, Taken& taken) {
+    switch (r.type) {
+    case ValueType::Choice:
+        if (const auto code = choiceCode(f, v)) {
+            taken.code = *code;
+            return std::nullopt;
+        }
+        return notOneOf(r);
+    case ValueType::Bool:
+        if (const auto b = boolean(v)) {
+            taken.on = *b;
+            return std::nullopt;
+        }
+        return notBoolean();
+    case ValueType::Number: {
+        if (std::find(r.words.begin(), r.words.end(), v) != r.words.end()) {
+            taken.number.reset();
+            return std::nullopt;
+        }
+        const auto n = integer(v);
+        if (!n) return integerText();
+        if (*n < r.minimum || *n > r.maximum) return betweenText(r.minimum, r.maximum);
+        // Only the times have a step: the adapter keeps tens of seconds.
+        if ((*n - r.minimum) % r.step)
+            return text("以%1秒为单位", "in steps of %1 seconds (the adapter keeps tens of seconds)")
+                .arg(r.step);
+        taken.number = *n;
+        return std::nullopt;
+    }
+    case ValueType::Text: {
+        if (!charactersFit(r.characters, v)) {
+            const TextRule& t = editors().at(f.name).text;
+            return t.badZh ? text(t.badZh, t.badEn)
+                           : text("含有配置无法保存的字符", "holds a character the record cannot hold");
+        }
+        if (static_cast<int>(v.size()) > r.maxLength) return tooLongText(r.maxLength);
+        taken.text = v;
+        return std::nullopt;
+    }
+    }
+    return std::nullopt;
+}
+
+ValueRule numberRule(const RecordField& f, int minimum, int maximum, int step) {
+    ValueRule r;
+    r.type = ValueType::Number;
+    r.minimum = minimum;
+    r.maximum = maximum;
+    r.step = step;
+    if (f.disabledCode >= 0) r.words.emplace_back(kDisabledWord);
+    return r;
 }
 
 bool any(const std::set<std::string>& named, std::initializer_list<const char*> names) {
@@ -416,21 +413,120 @@ QString refusal(const std::string& name, const std::string& value, const QString
            QStringLiteral(": ") + why;
 }
 
+// An assignment checked alone: its name, the record's end, its value (quick-dial numbers
+// are checked by quickDialRefusal). The field and what the windows take of it on success.
+Check checkAlone(const FieldAssignment& a, int recordLength, const RecordField*& field, Taken& taken) {
+    field = findRecordField(a.name);
+    if (!field)
+        return refusal(a.name, a.value,
+                       text("没有此字段 (字段名见 show)", "no such field (the names are those of show)"));
+    if (!fieldInRecord(*field, recordLength))
+        return refusal(a.name, a.value,
+                       text("超出 %1 字节配置的末尾", "past the end of the %1-byte record").arg(recordLength));
+    if (Check why = take(*field, valueRule(*field, recordLength), a.value, taken))
+        return refusal(a.name, a.value, *why);
+    return std::nullopt;
+}
+
+constexpr std::string_view kQuickDialPrefix = "quick_dial.";
+
 } // namespace
+
+ValueRule valueRule(const RecordField& f, int recordLength) {
+    using namespace dataport;
+    switch (f.coding) {
+    case FieldCoding::Choice: {
+        ValueRule r;
+        r.type = ValueType::Choice;
+        for (const FieldChoice& c : f.choices)
+            if (std::find(r.words.begin(), r.words.end(), c.word) == r.words.end()) r.words.emplace_back(c.word);
+        return r;
+    }
+    case FieldCoding::Flag: {
+        ValueRule r;
+        r.type = ValueType::Bool;
+        r.words = {"true", "false"};
+        return r;
+    }
+    case FieldCoding::HalfKbit:
+        return numberRule(f, 1, kMaxThreshold, 1);
+    case FieldCoding::Tens:
+        // The pages take 0, but the byte would then read as "disabled" (release time) or
+        // the page would not store it (fare unit): 10..2550.
+        return numberRule(f, kSecondsStep, kMaxSeconds, kSecondsStep);
+    case FieldCoding::Window:
+        return numberRule(f, dataadv::kMinK, dataadv::kMaxK, 1);
+    case FieldCoding::Text: {
+        const TextRule& t = editors().at(f.name).text;
+        ValueRule r;
+        r.type = ValueType::Text;
+        r.characters = t.characters;
+        r.maxLength = t.longest(recordLength);
+        return r;
+    }
+    }
+    return {};
+}
+
+ValueRule quickDialRule() {
+    // The adapter keeps only digits: anything else would be dropped from the store command.
+    ValueRule r;
+    r.type = ValueType::Text;
+    r.characters = TextCharacters::Digits;
+    r.maxLength = dataadv::kQuickDialChars;
+    return r;
+}
+
+bool fieldInRecord(const RecordField& f, int recordLength) {
+    // A text cut by the record's end keeps what fits; other fields are whole or absent.
+    return f.offset < recordLength && (f.coding == FieldCoding::Text || f.offset + f.width <= recordLength);
+}
+
+bool charactersFit(TextCharacters characters, std::string_view v) {
+    switch (characters) {
+    case TextCharacters::Any:
+        return v.find('\0') == std::string_view::npos;
+    case TextCharacters::Digits:
+        return allDigits(v);
+    case TextCharacters::DialNumber:
+        return dialNumberAcceptable(std::string(v));
+    }
+    return false;
+}
+
+std::string_view characterPattern(TextCharacters characters) {
+    switch (characters) {
+    case TextCharacters::Any:
+        return "^[\\u0001-\\u00ff]*$";
+    case TextCharacters::Digits:
+        return "^[0-9]*$";
+    case TextCharacters::DialNumber:
+        return "^[0-9]*(\\*[\\u0001-\\u00ff]*)?$";
+    }
+    return {};
+}
 
 int quickDialSlot(const std::string& name) {
     for (int n = 1; n <= kx220::kQuickDialSlots; ++n)
-        if (name == "quick_dial." + std::to_string(n)) return n;
+        if (name == quickDialName(n)) return n;
     return 0;
 }
 
+std::string quickDialName(int slot) { return std::string(kQuickDialPrefix) + std::to_string(slot); }
+
 std::optional<QString> quickDialRefusal(const FieldAssignment& a) {
-    // The adapter keeps only digits: anything else would be dropped from the store command.
-    if (!allDigits(a.value))
+    const ValueRule r = quickDialRule();
+    if (!charactersFit(r.characters, a.value))
         return refusal(a.name, a.value, text("缩位拨号号码应为数字", "digits only"));
-    if (static_cast<int>(a.value.size()) > dataadv::kQuickDialChars)
-        return refusal(a.name, a.value, tooLongText(dataadv::kQuickDialChars));
+    if (static_cast<int>(a.value.size()) > r.maxLength) return refusal(a.name, a.value, tooLongText(r.maxLength));
     return std::nullopt;
+}
+
+std::optional<QString> valueRefusal(const FieldAssignment& a, int recordLength) {
+    if (quickDialSlot(a.name)) return quickDialRefusal(a);
+    const RecordField* f = nullptr;
+    Taken taken;
+    return checkAlone(a, recordLength, f, taken);
 }
 
 std::optional<FieldAssignment> parseAssignment(const std::string& text) {
@@ -442,36 +538,23 @@ std::optional<FieldAssignment> parseAssignment(const std::string& text) {
 EditOutcome applyAssignments(const ProfileRecord& record,
                              const std::vector<FieldAssignment>& assignments) {
     Windows w;
-    w.length = record.length();
     w.portFill = fillDataPort(record, w.port);
     w.checkDtr = w.portFill.checkDtr;
     w.advFill = fillDataAdv(record, w.adv);
     fillTelPort(record, w.tel);
     fillTelAdv(record, w.telAdv);
-    w.reach = telAdvReach(record.length());
 
     std::set<std::string> named;
     std::vector<std::pair<int, int>> spans;
     std::vector<QString> refused;
     for (const FieldAssignment& a : assignments) {
-        const RecordField* f = findRecordField(a.name);
-        if (!f) {
-            refused.push_back(refusal(a.name, a.value,
-                                      text("没有此字段 (字段名见 show)",
-                                           "no such field (the names are those of show)")));
+        const RecordField* f = nullptr;
+        Taken taken;
+        if (Check why = checkAlone(a, record.length(), f, taken)) {
+            refused.push_back(*why);
             continue;
         }
-        if (f->offset >= record.length() ||
-            (f->coding != FieldCoding::Text && f->offset + f->width > record.length())) {
-            refused.push_back(refusal(a.name, a.value,
-                                      text("超出 %1 字节配置的末尾", "past the end of the %1-byte record")
-                                          .arg(record.length())));
-            continue;
-        }
-        if (Check why = setters().at(f->name)(w, *f, a.value)) {
-            refused.push_back(refusal(a.name, a.value, *why));
-            continue;
-        }
+        editors().at(f->name).store(w, taken);
         named.insert(a.name);
         spans.emplace_back(f->offset, f->width);
     }

@@ -28,6 +28,7 @@ const std::map<QString, Command> kCommands{
     {QStringLiteral("set"), runSet},       {QStringLiteral("clock"), runClock},
     {QStringLiteral("factory-reset"), runFactoryReset},
     {QStringLiteral("flash"), runFlash},   {QStringLiteral("apply"), runApply},
+    {QStringLiteral("fields"), runFields},
 };
 
 // What the command returns, unless its output did not reach standard output: a closed pipe

@@ -132,6 +132,17 @@ const std::map<QString, CommandInfo>& commands() {
           "on the terminal. Without a terminal it refuses unless --yes is given.\n\n"
           "  -y, --yes   do not ask\n"
           "  --json      one JSON object: reset (true when done), error\n"}},
+        {QStringLiteral("fields"),
+         {0, 0,
+          "Usage: omniset-cli fields [--json | --plain]\n\n"
+          "Every field name that show, set and apply use (quick_dial.1..4 included), with the\n"
+          "values set takes for it: the words of a choice, true or false, the range and step\n"
+          "of a number (and its word, disabled), the longest text and its characters; the page\n"
+          "or dialog that owns it, and whether a 314-byte record (firmware before 2.0) holds\n"
+          "it. Needs no adapter.\n\n"
+          "  --json    one JSON object: {\"fields\": [{\"name\", \"type\", ...}], \"error\"}\n"
+          "  --plain   one line per field: its name, then the words it takes (none for\n"
+          "            numbers without a word and for texts), separated by blanks\n"}},
         {QStringLiteral("set"),
          {1, 1000,
           "Usage: omniset-cli [OPTIONS] set NAME=VALUE... [--profile P] [--dry-run] [--json]\n"
@@ -233,6 +244,8 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
             cl.check = true;
         } else if (a == QLatin1String("--json")) {
             cl.json = true;
+        } else if (a == QLatin1String("--plain")) {
+            cl.plain = true;
         } else if (a == QLatin1String("-y") || a == QLatin1String("--yes")) {
             cl.yes = true;
         } else if (a == QLatin1String("--no-backup")) {
@@ -279,11 +292,15 @@ std::optional<CommandLine> parseCommandLine(const QStringList& args, QString* er
         return false;
     };
     if (cl.json && !oneOf({"info", "show", "backup", "restore", "apply", "diff", "ports", "set",
-                           "clock", "factory-reset", "flash"}))
+                           "clock", "factory-reset", "flash", "fields"}))
         return fail(tr("--json 属于有结果输出的命令，不属于 %1", "--json belongs to the commands that report: not to %1")
                         .arg(cl.command));
     if (cl.json && cl.command == QLatin1String("backup") && cl.args.value(0) == QLatin1String("-"))
         return fail(tr("backup -: 文件写到标准输出，不能同时用 --json", "backup -: the file is standard output; --json cannot share it"));
+    if (cl.plain && cl.command != QLatin1String("fields"))
+        return fail(tr("--plain 属于 fields", "--plain belongs to fields"));
+    if (cl.plain && cl.json)
+        return fail(tr("--plain 和 --json 不能同时使用", "--plain and --json exclude each other"));
     if (cl.check && cl.command != QLatin1String("apply"))
         return fail(tr("--check 属于 apply", "--check belongs to apply"));
     if ((cl.dryRun || !cl.profiles.isEmpty()) && cl.command != QLatin1String("restore") &&
@@ -315,6 +332,7 @@ QString programHelp() {
         "  unlink N                  remove the link of COMn\n"
         "  set NAME=VALUE... [--profile P] [--dry-run] [--json] [--yes]\n"
         "                            change fields with the pages' rules\n"
+        "  fields [--json | --plain] every field name with the values it takes\n"
         "  clock                     set the adapter's date and time from this computer's\n"
         "  factory-reset [--yes]     restore the factory settings (asks first)\n"
         "  flash FILE [--no-backup] [--yes]\n"

@@ -33,6 +33,7 @@ struct CommandLine {
     QStringList args;     // positional arguments of the command
     QStringList profiles; // restore --profile P (repeatable), set --profile P
     bool json = false;    // every command that reports: one JSON object on standard output
+    bool plain = false;   // fields --plain
     bool check = false;   // apply --check
     bool dryRun = false;  // restore --dry-run, set --dry-run
     bool yes = false;     // factory-reset, flash, apply, restore, set --yes

@@ -54,6 +54,9 @@ for file in galaxy.yml README.md meta/runtime.yml plugins/modules/config.py plug
     plugins/modules/backup.py plugins/module_utils/omniset_cli.py plugins/doc_fragments/omniset_cli.py; do
     want+=("-rw-r--r-- root/root $collection/$file")
 done
+for schema in backup config show info diff apply; do
+    want+=("-rw-r--r-- root/root ./usr/share/omniset/schema/$schema.schema.json")
+done
 for entry in "${want[@]}"; do
     grep -qxF -- "$entry" "$scratch/listing" || { cat "$scratch/contents"; fail "missing: $entry"; }
 done

@@ -245,6 +245,20 @@ std::string fieldGroupTitle(FieldGroup group, bool english) {
     return {};
 }
 
+std::string_view fieldGroupKey(FieldGroup group) {
+    switch (group) {
+    case G::DataPort:
+        return "data_port";
+    case G::DataAdvanced:
+        return "data_port_advanced";
+    case G::TelPort:
+        return "telephone_port";
+    case G::TelAdvanced:
+        return "telephone_port_advanced";
+    }
+    return {};
+}
+
 std::optional<DecodedField> decodeField(const RecordField& f, const ProfileRecord& record,
                                         bool english) {
     if (f.offset >= record.length()) return std::nullopt; // wholly past the record's end
@@ -253,7 +267,7 @@ std::optional<DecodedField> decodeField(const RecordField& f, const ProfileRecor
     const int byte = record.byte(f.offset);
     d.raw = std::to_string(byte);
     const std::string unit(english ? f.unitEn : f.unitZh);
-    const std::string disabled = english ? "disabled" : "禁止";
+    const std::string disabled = english ? std::string(kDisabledWord) : "禁止";
     switch (f.coding) {
     case C::Choice:
         if (const FieldChoice* c = chosen(f, byte)) {
@@ -274,7 +288,7 @@ std::optional<DecodedField> decodeField(const RecordField& f, const ProfileRecor
     case C::Tens:
     case C::HalfKbit:
         if (byte == f.disabledCode) {
-            d.value = jsonString("disabled");
+            d.value = jsonString(kDisabledWord);
             d.words = disabled;
         } else {
             d.value = f.coding == C::Tens ? std::to_string(byte * 10) : halves(byte);

@@ -4,6 +4,8 @@
 //   recordFields()                 every field, in the order the windows group them
 //   findRecordField(name)          the field of a flat name ("data.bod.upper_threshold")
 //   fieldGroupTitle(group, english) the title of a group ("Data port", ...)
+//   fieldGroupKey(group)           the group's name in files ("data_port", ...)
+//   kDisabledWord                  the value of a threshold or time that is disabled
 //   decodeField(field, record, english)
 //                                  value (as a JSON literal), raw (JSON literal: the byte,
 //                                  the whole byte for bit fields, hex of a text's span) and
@@ -26,6 +28,8 @@
 namespace omniset {
 
 enum class FieldGroup { DataPort, DataAdvanced, TelPort, TelAdvanced };
+
+inline constexpr std::string_view kDisabledWord = "disabled";
 
 enum class FieldCoding {
     Choice,   // a code from a list of words (an unlisted code has no value)
@@ -69,6 +73,7 @@ struct DecodedField {
 std::span<const RecordField> recordFields();
 const RecordField* findRecordField(std::string_view name);
 std::string fieldGroupTitle(FieldGroup group, bool english);
+std::string_view fieldGroupKey(FieldGroup group);
 std::optional<DecodedField> decodeField(const RecordField& field, const ProfileRecord& record,
                                         bool english);
 std::vector<DecodedField> decodeRecord(const ProfileRecord& record, bool english);
