@@ -73,6 +73,8 @@ expect "restore --profile" "current 0 1 2 3 4 quick_dial" -- restore x.json --pr
 expect "show's record" "current 0 1 2 3 4" -- show ""
 expect "diff's second argument" "current 0 1 2 3 4 before.json" -- diff before.json ""
 expect "diff's first argument" "before.json" -- diff ""
+expect "flash's options" "--no-backup --yes --json --help" -- flash -
+expect "info's options" "--json --help" -- info -
 
 # Names: those of fields --plain that start with what was typed, each with "=".
 names=$("$cli" fields --plain | while read -r name _; do [[ $name == data.a* ]] && echo "$name="; done)
