@@ -163,6 +163,9 @@ int runFactoryReset(const CommandLine& cl) {
                       textOf(general::kResetFailed));
     }
     out(textOf(general::kResetDone));
+    // The window program's text asks for a restart of the windows; the command line has none.
+    out(tr("(omniset-cli 无需重新启动; 用 omniset-cli show 查看出厂设置。)",
+           "(omniset-cli needs no restart; omniset-cli show lists the factory settings.)"));
     return finish(kExitOk, true, {});
 }
 

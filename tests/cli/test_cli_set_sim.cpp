@@ -67,7 +67,8 @@ TEST_F(CliSetSim, FactoryResetAsksOnATerminalAndRefusesWithoutOne) {
     } cases[] = {
         {"no terminal", {"-q", "factory-reset"}, std::nullopt, 2, false, "give --yes"},
         {"--yes", {"-q", "factory-reset", "--yes"}, std::nullopt, 0, true,
-         "Restoring KX220 factory settings is successful"},
+         "Restoring KX220 factory settings is successful,\nplease restart Omniset!\n"
+         "(omniset-cli needs no restart; omniset-cli show lists the factory settings.)"},
         {"answered no", {"-q", "factory-reset"}, "n\n", 0, false, "Cancelled"},
         {"answered yes", {"-q", "factory-reset"}, "y\n", 0, true,
          "Are you sure to restore the factory settings of KX220?"},
