@@ -26,10 +26,10 @@ _ENVIRONMENT = {'LANG': 'C.UTF-8', 'LC_ALL': 'C.UTF-8', 'LC_MESSAGES': 'C.UTF-8'
 
 def omniset_module(argument_spec, **kwargs):
     """An AnsibleModule with the common options added to argument_spec."""
-    spec = dict(COMMON_ARGUMENT_SPEC)
-    spec.update(argument_spec)
+    options = dict(COMMON_ARGUMENT_SPEC)
+    options.update(argument_spec)
     return AnsibleModule(
-        argument_spec=spec,
+        argument_spec=options,
         mutually_exclusive=[('port', 'device')],
         required_by={'line': ('device',)},
         **kwargs
