@@ -19,9 +19,8 @@ QByteArray pad(int indent) {
     return QByteArray(indent, ' ');
 }
 
-// The adapter's texts are single bytes (Latin-1), as the windows show them.
 QByteArray str(const QString& s) {
-    return QByteArray::fromStdString(jsonString(s.toLatin1().toStdString()));
+    return adapterTextJson(s);
 }
 
 // {"name": literal, ...} one member per line, from decoded fields.
@@ -46,6 +45,10 @@ bool upperHex(const QString& s) {
 }
 
 } // namespace
+
+QByteArray adapterTextJson(const QString& text) {
+    return QByteArray::fromStdString(jsonString(text.toLatin1().toStdString()));
+}
 
 QString recordKey(int profile) {
     return profile == 5 ? QStringLiteral("current") : QString::number(profile);

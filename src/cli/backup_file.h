@@ -3,6 +3,8 @@
 //   backupJson(backup)             the file's text: stable key order, one field per line,
 //                                  records as upper-case hex exactly as on the wire plus
 //                                  their decoded fields (for reading; the hex is restored)
+//   adapterTextJson(text)          an adapter's text (single Latin-1 bytes, as the windows
+//                                  show them) as a JSON string literal
 //   adapterJson(backup, indent)    the file's "adapter" object (also backup --json)
 //   fieldsJson(record, indent)     the "fields" object of a record (also show --json)
 //   rawJson(record, indent)        the "raw" object of a record (show --json)
@@ -53,6 +55,7 @@ struct Backup {
 
 QByteArray backupJson(const Backup& backup);
 QByteArray adapterJson(const Backup& backup, int indent);
+QByteArray adapterTextJson(const QString& text);
 QByteArray fieldsJson(const ProfileRecord& record, int indent);
 QByteArray rawJson(const ProfileRecord& record, int indent);
 std::optional<Backup> parseBackup(const QByteArray& bytes, QString* error);

@@ -16,10 +16,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cstdio>
-#include <iostream>
 #include <optional>
-#include <string>
 
 #include <unistd.h>
 
@@ -102,16 +99,9 @@ std::optional<bool> compareWithBackup(const Backup& b, const QString& backupPath
 
 // "Send FILE (N bytes) to the adapter? [y/N]" on the terminal: only y or yes sends.
 bool askToSend(const QString& path, qint64 size) {
-    std::fputs(tr("将 %1 (%2 字节) 发送到KX220? [y/N] ", "Send %1 (%2 bytes) to the adapter? [y/N] ")
-                   .arg(path)
-                   .arg(size)
-                   .toLocal8Bit()
-                   .constData(),
-               stderr);
-    std::fflush(stderr);
-    std::string answer;
-    if (!std::getline(std::cin, answer)) return false;
-    return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES";
+    return askOnTerminal(tr("将 %1 (%2 字节) 发送到KX220? [y/N] ", "Send %1 (%2 bytes) to the adapter? [y/N] ")
+                             .arg(path)
+                             .arg(size));
 }
 
 } // namespace

@@ -52,11 +52,6 @@ Backup adapterOf(const Session& s) {
     return b;
 }
 
-// The adapter's texts are Latin-1 bytes; jsonString keeps them as such.
-QByteArray adapterText(const QString& s) {
-    return QByteArray::fromStdString(jsonString(s.toLatin1().toStdString()));
-}
-
 } // namespace
 
 QString defaultBackupPath(const QDateTime& now) {
@@ -97,10 +92,10 @@ int runInfo(const CommandLine& cl) {
         JsonObject o;
         if (rc == kExitOk) {
             const auto& id = s.identity();
-            o.raw("firmware", adapterText(s.firmware()))
-                .raw("version", adapterText(id.version))
-                .raw("model", adapterText(id.model))
-                .raw("port_type", adapterText(id.portType))
+            o.raw("firmware", adapterTextJson(s.firmware()))
+                .raw("version", adapterTextJson(id.version))
+                .raw("model", adapterTextJson(id.model))
+                .raw("port_type", adapterTextJson(id.portType))
                 .num("record_length", s.recordLength())
                 .str("port", cl.adapter.device.isEmpty() ? std::optional(s.port()) : std::nullopt)
                 .str("device", s.device())

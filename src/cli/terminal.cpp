@@ -78,13 +78,16 @@ int outputError() {
     return g_outputErrno;
 }
 
-bool confirmOnTerminal(const QString& text) {
-    std::fputs((text + tr("\n[y=确定 / N=取消] ", "\n[y=OK / N=Cancel] ")).toLocal8Bit().constData(),
-               stderr);
+bool askOnTerminal(const QString& prompt) {
+    std::fputs(prompt.toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
     std::string answer;
     if (!std::getline(std::cin, answer)) return false;
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES";
+}
+
+bool confirmOnTerminal(const QString& text) {
+    return askOnTerminal(text + tr("\n[y=确定 / N=取消] ", "\n[y=OK / N=Cancel] "));
 }
 
 QString tr(const char* zh, const char* en) {

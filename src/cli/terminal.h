@@ -12,8 +12,8 @@
 //   outData(bytes)               bytes on standard output as they are
 //   outputError()                0 when everything written to standard output has reached
 //                                it (flushed now), else the errno of the first failure
-//   confirmOnTerminal(text)      text and an OK/Cancel question on the terminal; only "y"
-//                                or "yes" answers OK
+//   askOnTerminal(prompt)        prompt on the terminal; true only for "y" or "yes"
+//   confirmOnTerminal(text)      text and an OK/Cancel question on the terminal (askOnTerminal)
 //   tr(zh, en) / english()       the text of the language the locale selects; whether
 //                                that is English
 //   setQuiet(q) / progress(text) progress lines, silenced by -q; quiet() whether they are
@@ -55,6 +55,7 @@ void out(const QString& text);
 void setReportToStderr(bool toStderr);
 void outData(const QByteArray& bytes);
 int outputError();
+bool askOnTerminal(const QString& prompt);
 bool confirmOnTerminal(const QString& text);
 QString tr(const char* zh, const char* en);
 bool english();

@@ -476,11 +476,8 @@ QByteArray reportJson(const Plan& plan, bool check, int exit, const QString& mes
                             2) +
                 "},\n";
     }
-    if (exit == kExitOk || (check && exit == kExitDifferent))
-        json += "  \"error\": null\n";
-    else
-        json += "  \"error\": {\"exit\": " + QByteArray::number(exit) + ", \"message\": " +
-                jsonText(message).toUtf8() + "}\n";
+    // apply --check's "differs" (exit 1) is its answer, not an error.
+    json += "  \"error\": " + errorJson(check && exit == kExitDifferent ? kExitOk : exit, message) + "\n";
     return json + "}\n";
 }
 
